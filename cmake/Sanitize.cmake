@@ -1,0 +1,21 @@
+# VELORIN_SANITIZE=address,undefined or VELORIN_SANITIZE=thread builds the
+# library, the tool and the suite instrumented. Address and thread cannot be
+# combined; the compiler refuses it, so we refuse it earlier with a clear text.
+if(VELORIN_SANITIZE)
+  string(REPLACE "," ";" _velorin_sanitizers "${VELORIN_SANITIZE}")
+  if("thread" IN_LIST _velorin_sanitizers AND "address" IN_LIST _velorin_sanitizers)
+    message(FATAL_ERROR "VELORIN_SANITIZE: 'thread' cannot be combined with 'address'")
+  endif()
+  foreach(_s IN LISTS _velorin_sanitizers)
+    if(NOT _s MATCHES "^(address|undefined|thread|leak)$")
+      message(FATAL_ERROR "VELORIN_SANITIZE: unknown sanitizer '${_s}'")
+    endif()
+  endforeach()
+  set(_flags -fsanitize=${VELORIN_SANITIZE} -fno-omit-frame-pointer -g)
+  if("undefined" IN_LIST _velorin_sanitizers)
+    list(APPEND _flags -fno-sanitize-recover=undefined)
+  endif()
+  add_compile_options(${_flags})
+  add_link_options(-fsanitize=${VELORIN_SANITIZE})
+  message(STATUS "Velorin: building with -fsanitize=${VELORIN_SANITIZE}")
+endif()

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs when any is missing, then
+# configures and builds into build/ (again only when needed). Sourced by
+# ./run and ./test; prints nothing when everything is in place.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${VELORIN_BUILD_DIR:-$top/build}
+
+packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  libgtest-dev libgmock-dev
+  sqlite3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "velorin: installing ${missing[*]}" >&2
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq >&2
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VELORIN_CMAKE_ARGS:-} >&2
+fi
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake --build "$build" -j "$jobs" >&2 || {
+  echo "velorin: build failed" >&2
+  exit 1
+}

@@ -1,0 +1,56 @@
+// velorin: the catalogue from a shell, through the library.
+
+#include <cstdio>
+#include <functional>
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+
+#include "commands.h"
+
+namespace {
+
+struct Command
+{
+    const char* name;
+    const char* usage;
+    std::function<int(const QStringList&)> run;
+};
+
+const Command commands[] = {
+    {"init", "init [--video]   open (creating when missing) the photo or video catalogue and list its files",
+     velorin::cli::init},
+};
+
+int usage(QTextStream& out, int status)
+{
+    out << "usage: velorin <command> [arguments]\n\ncommands:\n";
+    for (const Command& c : commands)
+        out << "  " << c.usage << '\n';
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velorin"));
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QTextStream err(stderr);
+    if (args.isEmpty())
+        return usage(err, 2);
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("help") || name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        QTextStream out(stdout);
+        return usage(out, 0);
+    }
+    for (const Command& c : commands) {
+        if (name == QLatin1String(c.name))
+            return c.run(args);
+    }
+    err << "velorin: unknown command '" << name << "'\n";
+    return usage(err, 2);
+}

@@ -1,0 +1,140 @@
+#include "sqlitedatabase.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "sqlstatement.h"
+
+namespace {
+
+quint32 currentThreadId()
+{
+    return static_cast<quint32>(::gettid());
+}
+
+} // namespace
+
+SQLiteDatabase::SQLiteDatabase() = default;
+
+// Connections are not touched here: their owners close them first, and a
+// static table object may outlive QtSql's connection registry at unload.
+SQLiteDatabase::~SQLiteDatabase() = default;
+
+QString SQLiteDatabase::getRealConnectionName()
+{
+    return getConnectionName() + QString::number(currentThreadId());
+}
+
+QString SQLiteDatabase::getDatabasePath()
+{
+    return getDataFolder() + QLatin1Char('/') + getDatabaseName();
+}
+
+bool SQLiteDatabase::openConnection()
+{
+    const quint32 tid = currentThreadId();
+    const QString name = getRealConnectionName();
+
+    QMutexLocker lock(&mutex);
+    auto it = std::find_if(threadRefs.begin(), threadRefs.end(),
+                           [tid](const ThreadRef& r) { return r.threadId == tid; });
+    if (it != threadRefs.end())
+        ++it->refCount;
+    else
+        threadRefs.push_back({tid, 1});
+
+    // A registered name means this thread opened (or tried to open) before;
+    // a failed open stays registered, and getDatabase() retries the open.
+    if (QSqlDatabase::connectionNames().contains(name))
+        return true;
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(getDatabasePath());
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    return db.open();
+}
+
+void SQLiteDatabase::closeConnection()
+{
+    const quint32 tid = currentThreadId();
+    const QString name = getRealConnectionName();
+
+    QMutexLocker lock(&mutex);
+    auto it = std::find_if(threadRefs.begin(), threadRefs.end(),
+                           [tid](const ThreadRef& r) { return r.threadId == tid; });
+    if (it == threadRefs.end())
+        return;
+    if (--it->refCount >= 1)
+        return;
+
+    {
+        // The handle must be gone before removeDatabase(), which otherwise
+        // warns that the connection is still in use.
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    threadRefs.erase(it);
+}
+
+QSqlDatabase SQLiteDatabase::getDatabase()
+{
+    const QString name = getRealConnectionName();
+    // On a thread that never opened, the name is unknown and the result is
+    // an invalid database on which every statement fails.
+    QMutexLocker lock(&mutex);
+    return QSqlDatabase::database(name, true);
+}
+
+bool SQLiteDatabase::isTableCreated(QString tableName)
+{
+    velorin::SqlStatement q(getDatabase(),
+        QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"));
+    q.bind(tableName);
+    int count = 0;
+    if (q.exec() && q.next())
+        count = q.value(0).toInt();
+    return count > 0;
+}
+
+QStringList SQLiteDatabase::getTableColumns()
+{
+    QStringList columns;
+    if (!isTableCreated(getTableName()))
+        return columns;
+    velorin::SqlStatement q(*this, "PRAGMA table_info(%1)");
+    if (q.exec()) {
+        while (q.next())
+            columns.append(q.value(1).toString());
+    }
+    return columns;
+}
+
+bool SQLiteDatabase::createTableIfMissing(const char* createStatement)
+{
+    if (isTableCreated(getTableName()))
+        return true;
+    return velorin::SqlStatement(*this, createStatement).exec();
+}
+
+void SQLiteDatabase::execEachIgnoringResult(std::initializer_list<const char*> statements)
+{
+    QSqlQuery query(getDatabase());
+    for (const char* text : statements) {
+        if (query.prepare(QString::fromUtf8(text)))
+            query.exec();
+    }
+}
+
+void SQLiteDatabase::addMissingColumns(const QStringList& present,
+                                       std::initializer_list<ColumnUpgrade> upgrades)
+{
+    for (const auto& [column, statement] : upgrades) {
+        if (!present.contains(QString::fromUtf8(column), Qt::CaseSensitive))
+            velorin::SqlStatement(*this, statement).exec();
+    }
+}

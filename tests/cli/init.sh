@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# velorin init in a HOME of its own: the photo side creates ImageInfo.db with
+# its table, a second run leaves it as it is, the video side its folder.
+set -euo pipefail
+tool=$1
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data
+folder=$home/data/Brennart/Quillon
+
+out=$("$tool" init)
+echo "$out"
+grep -qx "Photo catalogue: $folder/KivPhoto" <<<"$out"
+grep -qx "  ImageInfo.db: ImageInfo" <<<"$out"
+test -f "$folder/KivPhoto/ImageInfo.db"
+
+sum=$(md5sum <"$folder/KivPhoto/ImageInfo.db")
+"$tool" init >/dev/null
+test "$sum" = "$(md5sum <"$folder/KivPhoto/ImageInfo.db")"
+
+out=$("$tool" init --video)
+echo "$out"
+grep -qx "Video catalogue: $folder/KivVideo" <<<"$out"
+test -d "$folder/KivVideo"
+
+# A foreign file in the folder is reported, not changed.
+head -c 4096 /dev/urandom >"$folder/KivPhoto/Broken.db"
+sum=$(md5sum <"$folder/KivPhoto/Broken.db")
+out=$("$tool" init)
+grep -q "Broken.db: (not a readable catalogue file)" <<<"$out"
+test "$sum" = "$(md5sum <"$folder/KivPhoto/Broken.db")"
+
+if "$tool" init --bogus 2>/dev/null; then exit 1; fi
+if "$tool" frobnicate 2>/dev/null; then exit 1; fi
+echo OK

@@ -1,0 +1,41 @@
+// An application outside the project: the installed headers and library,
+// the image table on two threads.
+#include <thread>
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+
+#include <velorin/velorin.h>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ImageInfoDB table;
+    if (!table.openConnection() || !table.createTable())
+        return 1;
+    table.createIndex();
+
+    bool ok[2] = {false, false};
+    auto worker = [&](int n) {
+        ImageInfoDB& t = table;
+        if (!t.openConnection())
+            return;
+        bool all = true;
+        for (int i = 0; i < 20; ++i) {
+            DBImageInfo info;
+            info.fullPath = QStringLiteral("/consumer/%1/%2.jpg").arg(n).arg(i);
+            all = t.insertRecord(&info) && all;
+        }
+        t.closeConnection();
+        ok[n] = all;
+    };
+    std::thread a(worker, 0), b(worker, 1);
+    a.join();
+    b.join();
+
+    QSqlQuery q(table.getDatabase());
+    const bool counted = q.exec(QStringLiteral("select count(*) from ImageInfo")) && q.next()
+        && q.value(0).toInt() == 40;
+    table.closeConnection();
+    return ok[0] && ok[1] && counted ? 0 : 2;
+}

@@ -1,0 +1,179 @@
+// The per-thread connection base, exercised through the image table.
+
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <velorin/velorin.h>
+
+#include "support/temphome.h"
+
+namespace {
+
+QString connectionName(const char* table)
+{
+    return QString::fromLatin1(table) + QString::number(::gettid());
+}
+
+class ConnectionTest : public TempHomeTest
+{
+protected:
+    ImageInfoDB table;
+};
+
+TEST_F(ConnectionTest, NestedOpensCloseOnTheLastClose)
+{
+    const QString name = connectionName("ImageInfo");
+    ASSERT_TRUE(table.openConnection());
+    ASSERT_TRUE(table.openConnection());
+    EXPECT_TRUE(QSqlDatabase::contains(name));
+
+    table.closeConnection();
+    ASSERT_TRUE(QSqlDatabase::contains(name)) << "one reference is still held";
+    EXPECT_TRUE(table.getDatabase().isOpen());
+    EXPECT_TRUE(table.createTable());
+
+    table.closeConnection();
+    EXPECT_FALSE(QSqlDatabase::contains(name));
+    EXPECT_FALSE(table.getDatabase().isValid());
+
+    // A close without a reference is ignored, and a new open starts over.
+    table.closeConnection();
+    ASSERT_TRUE(table.openConnection());
+    EXPECT_TRUE(table.isTableCreated(QStringLiteral("ImageInfo")));
+    table.closeConnection();
+}
+
+TEST_F(ConnectionTest, EachThreadHasItsOwnConnectionToTheSameFile)
+{
+    ASSERT_TRUE(table.openConnection());
+    ASSERT_TRUE(table.createTable());
+    const QString mine = connectionName("ImageInfo");
+
+    QString theirs;
+    QString theirFile;
+    bool theyOpened = false;
+    bool theySawMine = false;
+    runOnThread([&] {
+        theyOpened = table.openConnection();
+        theirs = connectionName("ImageInfo");
+        theirFile = table.getDatabase().databaseName();
+        theySawMine = QSqlDatabase::contains(mine);
+        DBImageInfo info;
+        info.fullPath = QStringLiteral("/photos/from-thread.jpg");
+        EXPECT_TRUE(table.insertRecord(&info));
+        table.closeConnection();
+    });
+
+    EXPECT_TRUE(theyOpened);
+    EXPECT_NE(theirs, mine);
+    EXPECT_TRUE(theySawMine);
+    EXPECT_EQ(theirFile, table.getDatabase().databaseName());
+    EXPECT_EQ(theirFile, photoFolder() + QStringLiteral("/ImageInfo.db"));
+    EXPECT_FALSE(QSqlDatabase::contains(theirs)) << "the thread's close removed its connection";
+    ASSERT_TRUE(table.getDatabase().isOpen()) << "and left this thread's connection alone";
+
+    QSqlQuery q(table.getDatabase());
+    ASSERT_TRUE(q.exec(QStringLiteral("select fullPath from ImageInfo")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("/photos/from-thread.jpg"));
+    table.closeConnection();
+}
+
+TEST_F(ConnectionTest, FirstOpenCreatesTheFolderChainAndTheFile)
+{
+    ASSERT_FALSE(QFileInfo::exists(dataHome()));
+    ASSERT_TRUE(table.openConnection());
+    EXPECT_TRUE(QFileInfo(photoFolder()).isDir());
+    EXPECT_TRUE(QFileInfo(photoFolder() + QStringLiteral("/ImageInfo.db")).isFile());
+    EXPECT_EQ(table.getDatabasePath(), photoFolder() + QStringLiteral("/ImageInfo.db"));
+    EXPECT_EQ(velorin::videoDataFolder(), videoFolder());
+    EXPECT_TRUE(QFileInfo(videoFolder()).isDir());
+    table.closeConnection();
+}
+
+TEST_F(ConnectionTest, StatementsFailOnAThreadThatNeverOpened)
+{
+    ASSERT_TRUE(table.openConnection());
+    ASSERT_TRUE(table.createTable());
+    bool inserted = true;
+    bool created = true;
+    QStringList columns{QStringLiteral("sentinel")};
+    runOnThread([&] {
+        DBImageInfo info;
+        inserted = table.insertRecord(&info);
+        created = table.isTableCreated(QStringLiteral("ImageInfo"));
+        columns = table.getTableColumns();
+    });
+    EXPECT_FALSE(inserted);
+    EXPECT_FALSE(created);
+    EXPECT_TRUE(columns.isEmpty());
+    table.closeConnection();
+}
+
+TEST_F(ConnectionTest, TableNamesAndColumnsAreReadCaseSensitively)
+{
+    ASSERT_TRUE(table.openConnection());
+    EXPECT_TRUE(table.getTableColumns().isEmpty()) << "no table yet";
+    ASSERT_TRUE(table.createTable());
+    EXPECT_TRUE(table.isTableCreated(QStringLiteral("ImageInfo")));
+    EXPECT_FALSE(table.isTableCreated(QStringLiteral("imageinfo")));
+    EXPECT_FALSE(table.isTableCreated(QStringLiteral("ImageInfo' or '1'='1")));
+
+    const QStringList columns = table.getTableColumns();
+    ASSERT_EQ(columns.size(), 21);
+    EXPECT_EQ(columns.first(), QStringLiteral("id"));
+    EXPECT_EQ(columns.last(), QStringLiteral("fRotateAngle"));
+    table.closeConnection();
+}
+
+// Two threads writing the same file at the same moment: the busy timeout
+// makes each wait for the other's lock instead of failing with SQLITE_BUSY.
+TEST_F(ConnectionTest, TwoWritersOnOneFileWaitForEachOther)
+{
+    ASSERT_TRUE(table.openConnection());
+    ASSERT_TRUE(table.createTable());
+
+    constexpr int perThread = 150;
+    std::atomic<int> failures{0};
+    std::atomic<int> ready{0};
+    auto writer = [&](int which) {
+        if (!table.openConnection())
+            ++failures;
+        ++ready;
+        while (ready.load() < 2)
+            std::this_thread::yield();
+        for (int i = 0; i < perThread; ++i) {
+            // Short transactions hold the write lock across two statements,
+            // so the threads really collide.
+            QSqlDatabase db = table.getDatabase();
+            db.transaction();
+            DBImageInfo info;
+            info.fullPath = QStringLiteral("/t%1/%2.jpg").arg(which).arg(i);
+            if (!table.insertRecord(&info))
+                ++failures;
+            if (!db.commit())
+                ++failures;
+        }
+        table.closeConnection();
+    };
+    std::thread a(writer, 1);
+    std::thread b(writer, 2);
+    a.join();
+    b.join();
+
+    EXPECT_EQ(failures.load(), 0);
+    QSqlQuery q(table.getDatabase());
+    ASSERT_TRUE(q.exec(QStringLiteral("select count(*) from ImageInfo")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 2 * perThread);
+    table.closeConnection();
+}
+
+} // namespace

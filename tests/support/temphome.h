@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Fixture: every test runs with HOME and the XDG folders inside a temporary
+// folder of its own, so the library never sees the real user's files.
+class TempHomeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString root() const { return m_dir.path(); }
+    // What XDG_DATA_HOME points to; not created in advance.
+    QString dataHome() const { return m_dir.path() + QStringLiteral("/data"); }
+    QString photoFolder() const { return dataHome() + QStringLiteral("/Brennart/Quillon/KivPhoto"); }
+    QString videoFolder() const { return dataHome() + QStringLiteral("/Brennart/Quillon/KivVideo"); }
+
+private:
+    QTemporaryDir m_dir;
+    QList<QPair<QByteArray, QByteArray>> m_saved;
+};
+
+// Runs `work` on a new operating-system thread and waits for it.
+void runOnThread(const std::function<void()>& work);
+
+// The whole content of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
+
+// Writes `bytes` to `path`, creating missing folders.
+void writeFile(const QString& path, const QByteArray& bytes);
