@@ -9,7 +9,7 @@ build=${VELORIN_BUILD_DIR:-$top/build}
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev
   sqlite3
 )

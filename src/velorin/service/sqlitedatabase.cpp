@@ -29,6 +29,13 @@ QString SQLiteDatabase::getRealConnectionName()
     return getConnectionName() + QString::number(currentThreadId());
 }
 
+std::vector<SQLiteDatabase::ThreadRef>::iterator SQLiteDatabase::findThreadRef()
+{
+    const quint32 tid = currentThreadId();
+    return std::find_if(threadRefs.begin(), threadRefs.end(),
+                        [tid](const ThreadRef& r) { return r.threadId == tid; });
+}
+
 QString SQLiteDatabase::getDatabasePath()
 {
     return getDataFolder() + QLatin1Char('/') + getDatabaseName();
@@ -36,16 +43,13 @@ QString SQLiteDatabase::getDatabasePath()
 
 bool SQLiteDatabase::openConnection()
 {
-    const quint32 tid = currentThreadId();
     const QString name = getRealConnectionName();
 
     QMutexLocker lock(&mutex);
-    auto it = std::find_if(threadRefs.begin(), threadRefs.end(),
-                           [tid](const ThreadRef& r) { return r.threadId == tid; });
-    if (it != threadRefs.end())
+    if (auto it = findThreadRef(); it != threadRefs.end())
         ++it->refCount;
     else
-        threadRefs.push_back({tid, 1});
+        threadRefs.push_back({currentThreadId(), 1});
 
     // A registered name means this thread opened (or tried to open) before;
     // a failed open stays registered, and getDatabase() retries the open.
@@ -60,12 +64,10 @@ bool SQLiteDatabase::openConnection()
 
 void SQLiteDatabase::closeConnection()
 {
-    const quint32 tid = currentThreadId();
     const QString name = getRealConnectionName();
 
     QMutexLocker lock(&mutex);
-    auto it = std::find_if(threadRefs.begin(), threadRefs.end(),
-                           [tid](const ThreadRef& r) { return r.threadId == tid; });
+    const auto it = findThreadRef();
     if (it == threadRefs.end())
         return;
     if (--it->refCount >= 1)

@@ -73,6 +73,9 @@ private:
         quint32 threadId;
         qint32 refCount;
     };
+    // The calling thread's entry, or end(); called with `mutex` held.
+    std::vector<ThreadRef>::iterator findThreadRef();
+
     std::vector<ThreadRef> threadRefs;
     QMutex mutex;
 };
