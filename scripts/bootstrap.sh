@@ -33,7 +33,10 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VELORIN_CMAKE_ARGS:-} >&2
 fi
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --build "$build" -j "$jobs" >&2 || {
+# Quiet when the build is up to date or succeeds; the whole log on failure.
+log="$build/last-build.log"
+if ! cmake --build "$build" -j "$jobs" >"$log" 2>&1; then
+  cat "$log" >&2
   echo "velorin: build failed" >&2
   exit 1
-}
+fi
