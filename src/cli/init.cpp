@@ -23,7 +23,7 @@ QStringList tablesOf(const QString& path, bool* ok)
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         QSqlQuery q(db);
         *ok = db.open()
-            && q.exec(QStringLiteral("select name from sqlite_master where type='table' order by rowid"));
+            && q.exec(QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite!_%' escape '!' order by rowid"));
         while (*ok && q.next())
             tables.append(q.value(0).toString());
     }
@@ -46,17 +46,6 @@ void report(QTextStream& out, const QString& title, const QString& folder)
     }
 }
 
-// Opens this thread's connection of a table, makes sure its table and
-// indexes exist, and closes it again.
-template <class Table>
-bool prepareTable(Table& table)
-{
-    const bool ok = table.openConnection() && table.createTable();
-    table.createIndex();
-    table.closeConnection();
-    return ok;
-}
-
 } // namespace
 
 int init(const QStringList& args)
@@ -73,18 +62,15 @@ int init(const QStringList& args)
         }
     }
 
-    if (video) {
+    // The service opens this thread's connections to every table of the
+    // side and creates what is missing; listing happens with them closed.
+    DatabaseService* service = getDatabaseService();
+    service->Initialize(!video);
+    service->UnInitialize();
+    if (video)
         report(out, QStringLiteral("Video catalogue"), velorin::videoDataFolder());
-        return 0;
-    }
-
-    ImageInfoDB images;
-    const bool ok = prepareTable(images);
-    report(out, QStringLiteral("Photo catalogue"), velorin::photoDataFolder());
-    if (!ok) {
-        err << "velorin init: cannot open " << images.getDatabasePath() << '\n';
-        return 1;
-    }
+    else
+        report(out, QStringLiteral("Photo catalogue"), velorin::photoDataFolder());
     return 0;
 }
 

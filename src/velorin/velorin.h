@@ -6,11 +6,34 @@
 
 #include <velorin/env/appfolders.h>
 
+#include <velorin/service/databaseservice.h>
 #include <velorin/service/sqlitedatabase.h>
+#include <velorin/service/sqlitetable.h>
 #include <velorin/service/sqlstatement.h>
 #include <velorin/service/updatebuilder.h>
 
-#include <velorin/db/records.h>
+#include <velorin/db/addrlistdb.h>
+#include <velorin/db/albumentrytable.h>
+#include <velorin/db/albumfilelistdb.h>
+#include <velorin/db/albuminfodb.h>
+#include <velorin/db/countedlisttable.h>
+#include <velorin/db/imagefaceinfodb.h>
 #include <velorin/db/imageinfodb.h>
+#include <velorin/db/imagethumbnaildb.h>
+#include <velorin/db/onlinealbumfilelistdb.h>
+#include <velorin/db/onlinealbuminfodb.h>
+#include <velorin/db/onlineimageinfodb.h>
+#include <velorin/db/onlineimagethumbnaildb.h>
+#include <velorin/db/peoplefacedb.h>
+#include <velorin/db/peoplegroupdb.h>
+#include <velorin/db/peoplegrouppeoplelistdb.h>
+#include <velorin/db/peopleinfodb.h>
+#include <velorin/db/records.h>
+#include <velorin/db/sharedstatements.h>
+#include <velorin/db/taglistdb.h>
+#include <velorin/db/thumbnailstore.h>
+#include <velorin/db/videoinfodb.h>
+#include <velorin/db/videoplaylistdb.h>
+#include <velorin/db/videoplaylistmappingdb.h>
 
 #include <velorin/photo/photoupdateflag.h>

@@ -11,7 +11,11 @@ folder=$home/data/Brennart/Quillon
 out=$("$tool" init)
 echo "$out"
 grep -qx "Photo catalogue: $folder/KivPhoto" <<<"$out"
-grep -qx "  ImageInfo.db: ImageInfo" <<<"$out"
+grep -qx "  ImageInfo.db: ImageInfo, PeopleGroup, PeopleGroupPeopleList, AddrList, TagList" <<<"$out"
+grep -qx "  MediaInfo.db: PeopleFace, PeopleInfo" <<<"$out"
+grep -qx "  OnlineImageThumbnail_Small.db: OnlineImageThumbnail" <<<"$out"
+test "$(grep -c '^  .*\.db: ' <<<"$out")" -eq 14
+test "$(ls "$folder/KivPhoto" | wc -l)" -eq 14
 test -f "$folder/KivPhoto/ImageInfo.db"
 
 sum=$(md5sum <"$folder/KivPhoto/ImageInfo.db")
@@ -21,7 +25,8 @@ test "$sum" = "$(md5sum <"$folder/KivPhoto/ImageInfo.db")"
 out=$("$tool" init --video)
 echo "$out"
 grep -qx "Video catalogue: $folder/KivVideo" <<<"$out"
-test -d "$folder/KivVideo"
+grep -qx "  VideoInfo.db: VideoInfo, VideoPlayList, VideoPlayListMapping" <<<"$out"
+test "$(ls "$folder/KivVideo")" = VideoInfo.db
 
 # A foreign file in the folder is reported, not changed.
 head -c 4096 /dev/urandom >"$folder/KivPhoto/Broken.db"

@@ -228,7 +228,7 @@ TEST_F(ImageInfoDBTest, FullRecordRoundTripsInColumnOrder)
     EXPECT_FALSE(q.next());
 
     // The trash statement does not see it, and delete takes exactly that path.
-    velorin::SqlStatement trash(table, ImageInfoDB::SelectTrash);
+    velorin::SqlStatement trash(table, velorin::sql::SelectTrashRows);
     ASSERT_TRUE(trash.exec());
     EXPECT_FALSE(trash.next());
 
@@ -248,19 +248,19 @@ TEST_F(ImageInfoDBTest, NumberedStatementsTakeTheTableNameAndNumbers)
     DBImageInfo info;
     info.fullPath = QStringLiteral("/p/a.jpg");
     ASSERT_TRUE(table.insertRecord(&info));
-    velorin::SqlStatement id(table, ImageInfoDB::SelectIdByPath);
+    velorin::SqlStatement id(table, velorin::sql::SelectIdByPath);
     id.bind(info.fullPath);
     ASSERT_TRUE(id.exec() && id.next());
     const int rowId = id.value(0).toInt();
 
-    EXPECT_TRUE(velorin::SqlStatement(table, ImageInfoDB::UpdateDeletedFlag, {1, rowId}).exec());
-    velorin::SqlStatement trash(table, ImageInfoDB::SelectTrash);
+    EXPECT_TRUE(velorin::SqlStatement(table, velorin::sql::SetDeletedFlag, {1, rowId}).exec());
+    velorin::SqlStatement trash(table, velorin::sql::SelectTrashRows);
     ASSERT_TRUE(trash.exec() && trash.next());
     EXPECT_EQ(trash.value(ImageInfoDB::ColFullPath).toString(), info.fullPath);
 
-    EXPECT_EQ(velorin::tableStatement(ImageInfoDB::UpdateDeletedFlag, table.getTableName(), {0, 42}),
+    EXPECT_EQ(velorin::tableStatement(velorin::sql::SetDeletedFlag, table.getTableName(), {0, 42}),
               QStringLiteral("update ImageInfo set fIsDeleted=0 where id=42"));
-    EXPECT_TRUE(velorin::SqlStatement(table, ImageInfoDB::DeleteById, {rowId}).exec());
+    EXPECT_TRUE(velorin::SqlStatement(table, velorin::sql::DeleteRowById, {rowId}).exec());
     EXPECT_TRUE(rowOf(info.fullPath).isEmpty());
 }
 

@@ -113,7 +113,7 @@ TEST_F(PhotoUpdateExec, WritesSelectedColumnsOfTheRow)
     DBImageInfo second;
     second.fullPath = QStringLiteral("/p/v.jpg");
     ASSERT_TRUE(table.insertRecord(&second));
-    velorin::SqlStatement id(table, ImageInfoDB::SelectIdByPath);
+    velorin::SqlStatement id(table, velorin::sql::SelectIdByPath);
     id.bind(info.fullPath);
     ASSERT_TRUE(id.exec() && id.next());
     info.id = id.value(0).toInt();

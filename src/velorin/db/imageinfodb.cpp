@@ -1,22 +1,16 @@
 #include "imageinfodb.h"
 
-#include <velorin/env/appfolders.h>
-#include <velorin/service/sqlstatement.h>
+#include "recordbinding_p.h"
 
-ImageInfoDB::ImageInfoDB() = default;
-ImageInfoDB::~ImageInfoDB() = default;
+const TableDescription ImageInfoDB::Description = {
+    "ImageInfo", "ImageInfo.db", "ImageInfo", DataSide::Photo, CreateTableStatement};
 
-QString ImageInfoDB::getConnectionName() { return QStringLiteral("ImageInfo"); }
-QString ImageInfoDB::getDatabaseName() { return QStringLiteral("ImageInfo.db"); }
-QString ImageInfoDB::getTableName() { return QStringLiteral("ImageInfo"); }
-QString ImageInfoDB::getDataFolder() { return velorin::photoDataFolder(); }
-
-// A new file gets every column at once; older files are brought up to date
-// only by an explicit upgradeDatabase().
-bool ImageInfoDB::createTable()
+ImageInfoDB::ImageInfoDB()
+    : SQLiteTable(Description)
 {
-    return createTableIfMissing(CreateTableStatement);
 }
+
+ImageInfoDB::~ImageInfoDB() = default;
 
 // On an existing file the indexes exist and the statements fail harmlessly.
 bool ImageInfoDB::createIndex()
@@ -25,26 +19,13 @@ bool ImageInfoDB::createIndex()
     return true;
 }
 
-// Does not read back the new id: callers that need it select it by fullPath.
 bool ImageInfoDB::insertRecord(DBImageInfo* info)
 {
     if (!info)
         return false;
-    velorin::SqlStatement q(getDatabase(), QString::fromUtf8(InsertStatement));
-    q.bind(info->name)
-        .bind(info->fullPath)
-        .bind(info->fileSize)
-        .bind(info->mediaModifyDate)
-        .bind(info->mediaRating)
-        .bind(info->mediaTag)
-        .bind(info->mediaComment)
-        .bind(info->exifDate)
-        .bind(info->orientation)
-        .bind(info->latitude)
-        .bind(info->longitude)
-        .bind(info->altitude)
-        .bind(info->address)
-        .bind(info->faceDetected)
+    velorin::SqlStatement q(*this, InsertStatement);
+    velorin::bindImageCommon(q, *info);
+    q.bind(info->faceDetected)
         .bind(info->fIsDeleted)
         .bind(info->fIsEdited)
         .bind(info->originalPath)
@@ -56,9 +37,7 @@ bool ImageInfoDB::insertRecord(DBImageInfo* info)
 
 bool ImageInfoDB::deleteRecord(QString& fullPath)
 {
-    velorin::SqlStatement q(getDatabase(), QString::fromUtf8(DeleteStatement));
-    q.bind(fullPath);
-    return q.exec();
+    return exec(DeleteStatement, {fullPath});
 }
 
 bool ImageInfoDB::upgradeDatabase()
@@ -69,7 +48,6 @@ bool ImageInfoDB::upgradeDatabase()
 // Added columns are NULL in existing rows; readers take NULL as 0.
 bool ImageInfoDB::upgradeDatabaseFrom(QStringList columns)
 {
-    addMissingColumns(columns, {{"fIsLocalLost", AddLocalLostColumn},
-                                {"fRotateAngle", AddRotateAngleColumn}});
+    addMissingColumns(columns, velorin::ImageColumnUpgrades);
     return true;
 }

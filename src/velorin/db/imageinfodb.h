@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitedatabase.h>
+#include <velorin/service/sqlitetable.h>
 
 // Table ImageInfo in "ImageInfo.db" of the photo data folder: one row per
 // photo of the local library, keyed for every other statement by fullPath.
@@ -10,23 +10,20 @@
 //
 // Thread safety: like every table object, one instance serves all threads;
 // each thread opens its own connection first (SQLiteDatabase).
-class VELORIN_EXPORT ImageInfoDB : public SQLiteDatabase
+class VELORIN_EXPORT ImageInfoDB : public SQLiteTable
 {
 public:
     ImageInfoDB();
     ~ImageInfoDB() override;
 
-    bool createTable() override;
-    QString getConnectionName() override;
-    QString getDatabaseName() override;
-    QString getTableName() override;
-    QString getDataFolder() override;
-
     bool createIndex();
+    // Does not read back the new id: callers that need it select it by path.
     bool insertRecord(DBImageInfo* info);
     bool deleteRecord(QString& fullPath);
     bool upgradeDatabase();
     bool upgradeDatabaseFrom(QStringList columns);
+
+    static const TableDescription Description;
 
     // Schema and index texts, byte for byte as every catalogue file has them.
     static constexpr const char* CreateTableStatement =
@@ -51,25 +48,15 @@ public:
         "faceDetected, fIsDeleted, fIsEdited, originalPath, fIsPhotoRoll, fIsLocalLost, "
         "fRotateAngle) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
     static constexpr const char* DeleteStatement = "DELETE FROM ImageInfo where fullPath=?";
-    static constexpr const char* AddLocalLostColumn =
-        "ALTER TABLE %1 ADD COLUMN [fIsLocalLost] INTEGER NULL";
-    static constexpr const char* AddRotateAngleColumn =
-        "ALTER TABLE %1 ADD COLUMN [fRotateAngle] INTEGER NULL";
 
     // Statements the photo collection and the folder scan issue on this
-    // table: "%1" is the table name, "%2" and "%3" numbers, "?" bound values.
-    // Row reads take the columns by position, in schema order.
+    // table besides the shared ones (velorin::sql: the trash, SelectIdByPath,
+    // SelectSaveStateByPath, DeleteRowById). "%1" is the table name.
     static constexpr const char* SelectLibrary = "select * from %1 where fIsDeleted=0";
-    static constexpr const char* SelectTrash = "select * from %1 where fIsDeleted=1 ";
     static constexpr const char* SelectPhotoRoll =
         "select * from %1 where fIsDeleted=0 and fIsPhotoRoll=1";
     static constexpr const char* SelectStateByPath =
         "select mediaModifyDate, fIsDeleted, id, fileSize from %1 where fullPath=?";
-    static constexpr const char* UpdateDeletedFlag = "update %1 set fIsDeleted=%2 where id=%3";
-    static constexpr const char* SelectIdByPath = "select id from %1 where fullPath=?";
-    static constexpr const char* SelectSaveStateByPath =
-        "select mediaModifyDate, id, fileSize from %1 where fullPath=?";
-    static constexpr const char* DeleteById = "delete from %1 where id=%2";
     static constexpr const char* SelectPhotoRollFlag = "select fIsPhotoRoll from %1 where fullPath=?";
     static constexpr const char* SelectPhotoRollRows =
         "select mediaModifyDate, id from %1 where fIsPhotoRoll=1";

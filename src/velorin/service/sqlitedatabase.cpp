@@ -133,7 +133,7 @@ void SQLiteDatabase::execEachIgnoringResult(std::initializer_list<const char*> s
 }
 
 void SQLiteDatabase::addMissingColumns(const QStringList& present,
-                                       std::initializer_list<ColumnUpgrade> upgrades)
+                                       std::span<const ColumnUpgrade> upgrades)
 {
     for (const auto& [column, statement] : upgrades) {
         if (!present.contains(QString::fromUtf8(column), Qt::CaseSensitive))

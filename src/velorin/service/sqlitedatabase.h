@@ -3,6 +3,7 @@
 #include <velorin/global.h>
 
 #include <initializer_list>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,10 @@ public:
 
     QStringList getTableColumns();
 
+    // One column an upgrade adds: its name, and the ALTER TABLE text with
+    // "%1" standing for the table name.
+    using ColumnUpgrade = std::pair<const char*, const char*>;
+
     // How long a statement waits for another connection's lock on the same
     // file before it fails (QSQLITE_BUSY_TIMEOUT), in milliseconds.
     static constexpr int BusyTimeoutMs = 10000;
@@ -57,13 +62,9 @@ protected:
     // the results (index creation on a file that already has the indexes).
     void execEachIgnoringResult(std::initializer_list<const char*> statements);
 
-    // One column an upgrade adds: its name, and the ALTER TABLE text with
-    // "%1" standing for the table name.
-    using ColumnUpgrade = std::pair<const char*, const char*>;
-
     // Runs, in order, the statement of every column that `present` lacks
     // (exact, case-sensitive names), ignoring each result.
-    void addMissingColumns(const QStringList& present, std::initializer_list<ColumnUpgrade> upgrades);
+    void addMissingColumns(const QStringList& present, std::span<const ColumnUpgrade> upgrades);
 
 private:
     QString getRealConnectionName();

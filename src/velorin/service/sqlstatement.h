@@ -51,8 +51,6 @@ public:
 
     // Binds the next placeholder (see toSqlValue()).
     SqlStatement& bind(const QVariant& value);
-    SqlStatement& bind(const QDateTime& value) { return bind(QVariant(value)); }
-    SqlStatement& bind(const QString& value) { return bind(QVariant(value)); }
 
     // Executes; false when preparing or executing failed.
     bool exec();

@@ -1,0 +1,87 @@
+#include "addrlistdb.h"
+
+#include <velorin/service/sqlstatement.h>
+
+namespace {
+
+constexpr SQLiteDatabase::ColumnUpgrade positionColumns[] = {
+    {"latitude", "ALTER TABLE %1 ADD COLUMN [latitude] REAL NULL"},
+    {"longitude", "ALTER TABLE %1 ADD COLUMN [longitude] REAL NULL"},
+    {"altitude", "ALTER TABLE %1 ADD COLUMN [altitude] REAL NULL"},
+};
+
+} // namespace
+
+const TableDescription AddrListDB::Description = {
+    "AddrList", "ImageInfo.db", "AddrList", DataSide::Photo, CreateTableStatement};
+
+AddrListDB::AddrListDB()
+    : CountedListTable(Description, SelectCountStatement, ListStatement)
+{
+}
+
+AddrListDB::~AddrListDB() = default;
+
+bool AddrListDB::createIndex()
+{
+    execEachIgnoringResult({CreateIndexStatement});
+    return true;
+}
+
+bool AddrListDB::insertRecord(DBAddressInfo& a)
+{
+    return exec(InsertStatement, {a.addr, a.latitude, a.longitude, a.altitude});
+}
+
+bool AddrListDB::updateRecord(QString& oldAddr, DBAddressInfo& a)
+{
+    return exec(UpdateStatement, {a.addr, a.latitude, a.longitude, a.altitude, oldAddr});
+}
+
+bool AddrListDB::deleteRecord(QString& addr)
+{
+    return exec(DeleteStatement, {addr});
+}
+
+QStringList AddrListDB::queryRecord()
+{
+    return selectStrings(QueryStatement);
+}
+
+bool AddrListDB::upgradeDatabase()
+{
+    return upgradeDatabaseFrom(getTableColumns());
+}
+
+bool AddrListDB::upgradeDatabaseFrom(QStringList columns)
+{
+    addMissingColumns(columns, positionColumns);
+    return true;
+}
+
+bool AddrListDB::addAddressUse(DBAddressInfo& info)
+{
+    if (const auto row = countIn(info.addr, [&] { insertRecord(info); }, true)) {
+        info.id = row->id;
+        info.count = row->count;
+    }
+    return true;
+}
+
+void AddrListDB::removeAddressUse(QString& addr)
+{
+    countOut(addr, RemoveRule::BelowOne, [&] { deleteRecord(addr); });
+}
+
+bool AddrListDB::lookupPosition(const QString& addr, DBAddressInfo& out)
+{
+    velorin::SqlStatement q(*this, SelectPositionStatement);
+    q.bind(addr);
+    if (!q.exec() || !q.next())
+        return false;
+    out.latitude = q.value(0).toDouble();
+    out.longitude = q.value(1).toDouble();
+    out.altitude = q.value(2).toDouble();
+    out.count = q.value(3).toInt();
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <velorin/global.h>
+#include <velorin/service/sqlitetable.h>
+
+// Base of the entry lists of albums and playlists: rows of (albumGUID,
+// fullPath, fileID), fileID being the media row's id (stored in a TEXT
+// column, bound as an integer). AlbumFileListDB, OnlineAlbumFileListDB and
+// VideoPlayListMappingDB are this table under three names.
+class VELORIN_EXPORT AlbumEntryTable : public SQLiteTable
+{
+public:
+    ~AlbumEntryTable() override;
+
+protected:
+    using SQLiteTable::SQLiteTable;
+
+    bool insertEntry(const QString& albumGUID, const QString& fullPath, int fileID);
+    bool updateEntryFileId(int fileID, int id);
+    bool deleteEntries(const QString& albumGUID);
+    bool deleteEntry(int id);
+};

@@ -1,0 +1,27 @@
+#include "onlinealbumfilelistdb.h"
+
+const TableDescription OnlineAlbumFileListDB::Description = {
+    "OnlineAlbumFileList", "OnlineAlbumInfo.db", "OnlineAlbumFileList", DataSide::Photo,
+    CreateTableStatement};
+
+OnlineAlbumFileListDB::OnlineAlbumFileListDB()
+    : AlbumEntryTable(Description)
+{
+}
+
+OnlineAlbumFileListDB::~OnlineAlbumFileListDB() = default;
+
+bool OnlineAlbumFileListDB::insertRecord(DBOnlineAlbumFileList* e)
+{
+    return e && insertEntry(e->albumGUID, e->fullPath, e->fileID);
+}
+
+bool OnlineAlbumFileListDB::updateRecord(DBOnlineAlbumFileList* e)
+{
+    return e && updateEntryFileId(e->fileID, e->id);
+}
+
+bool OnlineAlbumFileListDB::deleteRecord(QString& albumGUID)
+{
+    return deleteEntries(albumGUID);
+}

@@ -1,0 +1,27 @@
+#include "peoplegrouppeoplelistdb.h"
+
+const TableDescription PeopleGroupPeopleListDB::Description = {
+    "PeopleGroupPeopleList", "ImageInfo.db", "PeopleGroupPeopleList", DataSide::Photo,
+    CreateTableStatement};
+
+PeopleGroupPeopleListDB::PeopleGroupPeopleListDB()
+    : SQLiteTable(Description)
+{
+}
+
+PeopleGroupPeopleListDB::~PeopleGroupPeopleListDB() = default;
+
+bool PeopleGroupPeopleListDB::insertRecord(DBPeopleGroupPeopleList* m)
+{
+    return m && exec(InsertStatement, {m->peopleGroupGUID, m->peopleGUID});
+}
+
+bool PeopleGroupPeopleListDB::updateRecord(DBPeopleGroupPeopleList*)
+{
+    return false;
+}
+
+bool PeopleGroupPeopleListDB::deleteRecord(QString& peopleGroupGUID)
+{
+    return exec(DeleteStatement, {peopleGroupGUID});
+}

@@ -1,0 +1,32 @@
+#include "videoplaylistdb.h"
+
+#include <velorin/db/sharedstatements.h>
+#include <velorin/service/sqlstatement.h>
+
+const TableDescription VideoPlayListDB::Description = {
+    "VideoPlayList", "VideoInfo.db", "VideoPlayList", DataSide::Video, CreateTableStatement};
+
+VideoPlayListDB::VideoPlayListDB()
+    : SQLiteTable(Description)
+{
+}
+
+VideoPlayListDB::~VideoPlayListDB() = default;
+
+bool VideoPlayListDB::insertRecord(DBVideoPlayListInfo* p)
+{
+    if (!p)
+        return false;
+    const bool inserted = exec(InsertStatement, {p->name, p->description, p->createTime, p->thumbnail,
+                                                 p->albumGUID, p->modifyTime, p->fIsDeleted, p->rating});
+    velorin::SqlStatement readBack(*this, velorin::sql::SelectEntryIdsByGuid);
+    readBack.bind(p->albumGUID);
+    if (readBack.exec() && readBack.next())
+        p->id = readBack.value(0).toInt();
+    return inserted;
+}
+
+bool VideoPlayListDB::deleteRecord(QString& albumGUID)
+{
+    return exec(velorin::sql::DeleteByAlbumGuid, {albumGUID});
+}

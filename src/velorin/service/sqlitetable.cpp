@@ -1,0 +1,58 @@
+#include "sqlitetable.h"
+
+#include <velorin/env/appfolders.h>
+
+#include "sqlstatement.h"
+
+SQLiteTable::SQLiteTable(const TableDescription& description)
+    : m_description(description)
+{
+}
+
+SQLiteTable::~SQLiteTable() = default;
+
+bool SQLiteTable::createTable()
+{
+    return createTableIfMissing(m_description.createStatement);
+}
+
+QString SQLiteTable::getConnectionName()
+{
+    return QString::fromLatin1(m_description.connectionName);
+}
+
+QString SQLiteTable::getDatabaseName()
+{
+    return QString::fromLatin1(m_description.databaseName);
+}
+
+QString SQLiteTable::getTableName()
+{
+    return QString::fromLatin1(m_description.tableName);
+}
+
+QString SQLiteTable::getDataFolder()
+{
+    return m_description.side == DataSide::Photo ? velorin::photoDataFolder() : velorin::videoDataFolder();
+}
+
+bool SQLiteTable::exec(const char* text, const QVariantList& values, std::initializer_list<qint64> numbers)
+{
+    velorin::SqlStatement statement(*this, text, numbers);
+    for (const QVariant& value : values)
+        statement.bind(value);
+    return statement.exec();
+}
+
+QStringList SQLiteTable::selectStrings(const char* text, const QVariantList& values)
+{
+    QStringList result;
+    velorin::SqlStatement statement(*this, text);
+    for (const QVariant& value : values)
+        statement.bind(value);
+    if (statement.exec()) {
+        while (statement.next())
+            result.append(statement.value(0).toString());
+    }
+    return result;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <velorin/global.h>
+#include <velorin/service/sqlitedatabase.h>
+
+#include <initializer_list>
+
+#include <QStringList>
+#include <QVariant>
+
+// Which of the library's two data folders holds a table's file.
+enum class DataSide { Photo, Video };
+
+// The fixed facts of one table: its names, its folder and its schema. Every
+// table class has one, in static storage.
+struct TableDescription
+{
+    const char* connectionName;
+    const char* databaseName;
+    const char* tableName;
+    DataSide side;
+    const char* createStatement;
+};
+
+// A table whose names and schema come from its description. The table
+// classes derive from it and add only their own operations.
+class VELORIN_EXPORT SQLiteTable : public SQLiteDatabase
+{
+public:
+    ~SQLiteTable() override;
+
+    // Nothing when the table exists (whatever its columns), otherwise the
+    // CREATE TABLE text; the result of its execution.
+    bool createTable() override;
+    QString getConnectionName() override;
+    QString getDatabaseName() override;
+    QString getTableName() override;
+    QString getDataFolder() override;
+
+protected:
+    explicit SQLiteTable(const TableDescription& description);
+
+    // Runs one statement on this thread's connection: "%1" in `text` is the
+    // table name, "%2", "%3"... the `numbers`; `values` are bound in order.
+    bool exec(const char* text, const QVariantList& values = {},
+              std::initializer_list<qint64> numbers = {});
+
+    // Column 0 of every row the statement returns, as text.
+    QStringList selectStrings(const char* text, const QVariantList& values = {});
+
+private:
+    const TableDescription& m_description;
+};
