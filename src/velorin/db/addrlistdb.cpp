@@ -13,7 +13,8 @@ constexpr SQLiteDatabase::ColumnUpgrade positionColumns[] = {
 } // namespace
 
 const TableDescription AddrListDB::Description = {
-    "AddrList", "ImageInfo.db", "AddrList", DataSide::Photo, CreateTableStatement};
+    "AddrList", "ImageInfo.db", "AddrList", DataSide::Photo, CreateTableStatement,
+    AddrListDB::IndexStatements, positionColumns};
 
 AddrListDB::AddrListDB()
     : CountedListTable(Description, SelectCountStatement, ListStatement)
@@ -21,12 +22,6 @@ AddrListDB::AddrListDB()
 }
 
 AddrListDB::~AddrListDB() = default;
-
-bool AddrListDB::createIndex()
-{
-    execEachIgnoringResult({CreateIndexStatement});
-    return true;
-}
 
 bool AddrListDB::insertRecord(DBAddressInfo& a)
 {
@@ -46,17 +41,6 @@ bool AddrListDB::deleteRecord(QString& addr)
 QStringList AddrListDB::queryRecord()
 {
     return selectStrings(QueryStatement);
-}
-
-bool AddrListDB::upgradeDatabase()
-{
-    return upgradeDatabaseFrom(getTableColumns());
-}
-
-bool AddrListDB::upgradeDatabaseFrom(QStringList columns)
-{
-    addMissingColumns(columns, positionColumns);
-    return true;
 }
 
 bool AddrListDB::addAddressUse(DBAddressInfo& info)

@@ -13,15 +13,11 @@ public:
     AddrListDB();
     ~AddrListDB() override;
 
-    bool createIndex();
     // A new row with count 1 and a's position.
     bool insertRecord(DBAddressInfo& a);
     bool updateRecord(QString& oldAddr, DBAddressInfo& a);
     bool deleteRecord(QString& addr);
     QStringList queryRecord();
-    // Adds the coordinate columns an older file lacks.
-    bool upgradeDatabase();
-    bool upgradeDatabaseFrom(QStringList columns);
 
     // One more photo at info.addr: counted up (the stored position stays the
     // first photo's), or inserted with count 1 and info's position and read
@@ -40,6 +36,7 @@ public:
         "[longitude] REAL NULL,[altitude] REAL NULL)";
     static constexpr const char* CreateIndexStatement =
         "CREATE INDEX [IDX_AddrList_addr] ON [AddrList] ([addr] ASC);";
+    static constexpr const char* IndexStatements[] = {CreateIndexStatement};
     static constexpr const char* InsertStatement =
         "INSERT INTO AddrList(id, addr, count, latitude, longitude, altitude) VALUES(NULL, ?, 1, ?, ?, ?)";
     static constexpr const char* UpdateStatement =

@@ -14,11 +14,6 @@ ImageFaceInfoDB::ImageFaceInfoDB()
 
 ImageFaceInfoDB::~ImageFaceInfoDB() = default;
 
-bool ImageFaceInfoDB::createIndex()
-{
-    return true;
-}
-
 bool ImageFaceInfoDB::insertRecord(DBImageFaceInfo* f)
 {
     return f

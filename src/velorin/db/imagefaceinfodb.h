@@ -12,8 +12,6 @@ public:
     ImageFaceInfoDB();
     ~ImageFaceInfoDB() override;
 
-    // The table has no index: does nothing and returns true.
-    bool createIndex();
     bool insertRecord(DBImageFaceInfo* f);
     // Writes the columns chosen by `fields` (UpdateFileId, UpdateNameType,
     // UpdateName, UpdateExcludingName) of row f->id. Numbers are written into

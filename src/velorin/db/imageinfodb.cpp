@@ -3,7 +3,8 @@
 #include "recordbinding_p.h"
 
 const TableDescription ImageInfoDB::Description = {
-    "ImageInfo", "ImageInfo.db", "ImageInfo", DataSide::Photo, CreateTableStatement};
+    "ImageInfo", "ImageInfo.db", "ImageInfo", DataSide::Photo, CreateTableStatement, IndexStatements,
+    velorin::ImageColumnUpgrades};
 
 ImageInfoDB::ImageInfoDB()
     : SQLiteTable(Description)
@@ -11,13 +12,6 @@ ImageInfoDB::ImageInfoDB()
 }
 
 ImageInfoDB::~ImageInfoDB() = default;
-
-// On an existing file the indexes exist and the statements fail harmlessly.
-bool ImageInfoDB::createIndex()
-{
-    execEachIgnoringResult({CreateIndexFullPath, CreateIndexName, CreateIndexModifyDate});
-    return true;
-}
 
 bool ImageInfoDB::insertRecord(DBImageInfo* info)
 {
@@ -38,16 +32,4 @@ bool ImageInfoDB::insertRecord(DBImageInfo* info)
 bool ImageInfoDB::deleteRecord(QString& fullPath)
 {
     return exec(DeleteStatement, {fullPath});
-}
-
-bool ImageInfoDB::upgradeDatabase()
-{
-    return upgradeDatabaseFrom(getTableColumns());
-}
-
-// Added columns are NULL in existing rows; readers take NULL as 0.
-bool ImageInfoDB::upgradeDatabaseFrom(QStringList columns)
-{
-    addMissingColumns(columns, velorin::ImageColumnUpgrades);
-    return true;
 }

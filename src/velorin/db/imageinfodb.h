@@ -16,12 +16,9 @@ public:
     ImageInfoDB();
     ~ImageInfoDB() override;
 
-    bool createIndex();
     // Does not read back the new id: callers that need it select it by path.
     bool insertRecord(DBImageInfo* info);
     bool deleteRecord(QString& fullPath);
-    bool upgradeDatabase();
-    bool upgradeDatabaseFrom(QStringList columns);
 
     static const TableDescription Description;
 
@@ -41,6 +38,9 @@ public:
         "CREATE INDEX [IDX_ImageInfo_name] ON [ImageInfo] ([name] ASC);";
     static constexpr const char* CreateIndexModifyDate =
         "CREATE INDEX [IDX_ImageInfo_mediaModifyDate] ON [ImageInfo] ([mediaModifyDate] ASC);";
+
+    static constexpr const char* IndexStatements[] = {CreateIndexFullPath, CreateIndexName,
+                                                      CreateIndexModifyDate};
 
     static constexpr const char* InsertStatement =
         "INSERT INTO ImageInfo(name, fullPath, fileSize, mediaModifyDate, mediaRating, mediaTag, "

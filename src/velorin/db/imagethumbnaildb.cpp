@@ -3,7 +3,7 @@
 #include "thumbnailstore_p.h"
 
 ImageThumbnailDB::ImageThumbnailDB(const TableDescription& description)
-    : ThumbnailStore(description, CreateIndexStatement)
+    : ThumbnailStore(description)
 {
 }
 

@@ -17,6 +17,8 @@ public:
     static constexpr const char* CreateIndexStatement =
         "CREATE INDEX [IDX_ImageThumbnail_fullPath] ON [ImageThumbnail] ([fullPath] ASC);";
 
+    static constexpr const char* IndexStatements[] = {CreateIndexStatement};
+
 protected:
     explicit ImageThumbnailDB(const TableDescription& description);
 };

@@ -3,7 +3,8 @@
 #include "recordbinding_p.h"
 
 const TableDescription OnlineImageInfoDB::Description = {
-    "OnlineImageInfo", "OnlineMediaInfo.db", "OnlineImageInfo", DataSide::Photo, CreateTableStatement};
+    "OnlineImageInfo", "OnlineMediaInfo.db", "OnlineImageInfo", DataSide::Photo, CreateTableStatement,
+    IndexStatements, velorin::ImageColumnUpgrades};
 
 OnlineImageInfoDB::OnlineImageInfoDB()
     : SQLiteTable(Description)
@@ -11,12 +12,6 @@ OnlineImageInfoDB::OnlineImageInfoDB()
 }
 
 OnlineImageInfoDB::~OnlineImageInfoDB() = default;
-
-bool OnlineImageInfoDB::createIndex()
-{
-    execEachIgnoringResult({CreateIndexFullPath, CreateIndexName, CreateIndexModifyDate});
-    return true;
-}
 
 bool OnlineImageInfoDB::insertRecord(DBOnlineImageInfo* info)
 {
@@ -44,15 +39,4 @@ bool OnlineImageInfoDB::updateRecord(DBOnlineImageInfo*)
 bool OnlineImageInfoDB::deleteRecord(QString& fullPath)
 {
     return exec(DeleteStatement, {fullPath});
-}
-
-bool OnlineImageInfoDB::upgradeDatabase()
-{
-    return upgradeDatabaseFrom(getTableColumns());
-}
-
-bool OnlineImageInfoDB::upgradeDatabaseFrom(QStringList columns)
-{
-    addMissingColumns(columns, velorin::ImageColumnUpgrades);
-    return true;
 }

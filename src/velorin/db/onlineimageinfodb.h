@@ -15,13 +15,10 @@ public:
     OnlineImageInfoDB();
     ~OnlineImageInfoDB() override;
 
-    bool createIndex();
     bool insertRecord(DBOnlineImageInfo* info);
     // Does nothing and returns false.
     bool updateRecord(DBOnlineImageInfo* info);
     bool deleteRecord(QString& fullPath);
-    bool upgradeDatabase();
-    bool upgradeDatabaseFrom(QStringList columns);
 
     static const TableDescription Description;
     static constexpr const char* CreateTableStatement =
@@ -39,6 +36,8 @@ public:
         "CREATE INDEX [IDX_OnlineImageInfo_name] ON [OnlineImageInfo] ([name] ASC);";
     static constexpr const char* CreateIndexModifyDate =
         "CREATE INDEX [IDX_OnlineImageInfo_mediaModifyDate] ON [OnlineImageInfo] ([mediaModifyDate] ASC);";
+    static constexpr const char* IndexStatements[] = {CreateIndexFullPath, CreateIndexName,
+                                                      CreateIndexModifyDate};
     static constexpr const char* InsertStatement =
         "INSERT INTO OnlineImageInfo(name, fullPath, fileSize, mediaModifyDate, mediaRating, "
         "mediaTag, mediaComment, exifDate, orientation, latitude, longitude, altitude, address, "

@@ -3,7 +3,7 @@
 #include "thumbnailstore_p.h"
 
 OnlineImageThumbnailDB::OnlineImageThumbnailDB(const TableDescription& description)
-    : ThumbnailStore(description, CreateIndexStatement)
+    : ThumbnailStore(description)
 {
 }
 

@@ -17,6 +17,8 @@ public:
     static constexpr const char* CreateIndexStatement =
         "CREATE INDEX [IDX_OnlineImageThumbnail_fullPath] ON [OnlineImageThumbnail] ([fullPath] ASC);";
 
+    static constexpr const char* IndexStatements[] = {CreateIndexStatement};
+
 protected:
     explicit OnlineImageThumbnailDB(const TableDescription& description);
 };

@@ -12,11 +12,6 @@ PeopleFaceDB::PeopleFaceDB()
 
 PeopleFaceDB::~PeopleFaceDB() = default;
 
-bool PeopleFaceDB::createIndex()
-{
-    return true;
-}
-
 bool PeopleFaceDB::insertRecord(PEOPLE_FACE* f)
 {
     return f

@@ -12,8 +12,6 @@ public:
     PeopleFaceDB();
     ~PeopleFaceDB() override;
 
-    // The table has no index: does nothing and returns true.
-    bool createIndex();
     bool insertRecord(PEOPLE_FACE* f);
     // Renames the face at f's path and rectangle (all four values match).
     bool updateRecord(PEOPLE_FACE* f);

@@ -1,7 +1,7 @@
 #include "taglistdb.h"
 
 const TableDescription TagListDB::Description = {
-    "TagList", "ImageInfo.db", "TagList", DataSide::Photo, CreateTableStatement};
+    "TagList", "ImageInfo.db", "TagList", DataSide::Photo, CreateTableStatement, IndexStatements};
 
 TagListDB::TagListDB()
     : CountedListTable(Description, SelectCountStatement, ListStatement)
@@ -9,12 +9,6 @@ TagListDB::TagListDB()
 }
 
 TagListDB::~TagListDB() = default;
-
-bool TagListDB::createIndex()
-{
-    execEachIgnoringResult({CreateIndexStatement});
-    return true;
-}
 
 bool TagListDB::insertRecord(QString& tag)
 {

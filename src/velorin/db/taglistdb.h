@@ -12,7 +12,6 @@ public:
     TagListDB();
     ~TagListDB() override;
 
-    bool createIndex();
     // A new row with count 1.
     bool insertRecord(QString& tag);
     // Renames a tag, count unchanged; renaming onto an existing tag leaves
@@ -33,6 +32,7 @@ public:
         "[tag] varchar(260) NOT NULL,[count] INTEGER NULL)";
     static constexpr const char* CreateIndexStatement =
         "CREATE INDEX [IDX_TagList_tag] ON [TagList] ([tag] ASC);";
+    static constexpr const char* IndexStatements[] = {CreateIndexStatement};
     static constexpr const char* InsertStatement = "INSERT INTO TagList(id, tag, count) VALUES(NULL, ?, 1)";
     static constexpr const char* RenameStatement = "update TagList set tag=? where tag=?";
     static constexpr const char* DeleteStatement = "DELETE FROM TagList where tag=?";

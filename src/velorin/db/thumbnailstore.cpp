@@ -3,12 +3,6 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/sqlstatement.h>
 
-ThumbnailStore::ThumbnailStore(const TableDescription& description, const char* createIndexStatement)
-    : SQLiteTable(description)
-    , m_createIndex(createIndexStatement)
-{
-}
-
 ThumbnailStore::~ThumbnailStore() = default;
 
 bool ThumbnailStore::insertRecord(DBImageThumbnail* t)
@@ -24,12 +18,6 @@ bool ThumbnailStore::updateRecord(DBImageThumbnail* t)
 bool ThumbnailStore::deleteRecord(QString& fullPath)
 {
     return exec(DeleteStatement, {fullPath});
-}
-
-bool ThumbnailStore::createIndex()
-{
-    execEachIgnoringResult({m_createIndex});
-    return true;
 }
 
 bool ThumbnailStore::saveRecord(DBImageThumbnail* t)

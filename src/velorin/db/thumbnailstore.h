@@ -17,8 +17,6 @@ public:
     bool insertRecord(DBImageThumbnail* t);
     bool updateRecord(DBImageThumbnail* t);
     bool deleteRecord(QString& fullPath);
-    // Runs the index statement, ignoring its result.
-    bool createIndex();
 
     // Upsert: updates the row of t's path when one exists, otherwise inserts.
     // Reports whether the row was written.
@@ -31,8 +29,5 @@ public:
     static constexpr const char* DeleteStatement = "DELETE FROM %1 where fullPath=?";
 
 protected:
-    ThumbnailStore(const TableDescription& description, const char* createIndexStatement);
-
-private:
-    const char* m_createIndex;
+    using SQLiteTable::SQLiteTable;
 };

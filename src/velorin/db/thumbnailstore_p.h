@@ -4,7 +4,8 @@
 // connection, "<Table>_<Size>.db" file, table "<Table>") and its constructor.
 #define VELORIN_DEFINE_THUMBNAIL_SIZE(Class, Base, Table, Size)                          \
     const TableDescription Class::Description = {Table "_" Size, Table "_" Size ".db", Table, \
-                                                 DataSide::Photo, Base::CreateTableStatement}; \
+                                                 DataSide::Photo, Base::CreateTableStatement, \
+                                                 Base::IndexStatements}; \
     Class::Class()                                                                       \
         : Base(Description)                                                              \
     {                                                                                    \

@@ -4,7 +4,7 @@
 #include <velorin/service/sqlstatement.h>
 
 const TableDescription VideoInfoDB::Description = {
-    "VideoInfo", "VideoInfo.db", "VideoInfo", DataSide::Video, CreateTableStatement};
+    "VideoInfo", "VideoInfo.db", "VideoInfo", DataSide::Video, CreateTableStatement, IndexStatements};
 
 VideoInfoDB::VideoInfoDB()
     : SQLiteTable(Description)
@@ -12,12 +12,6 @@ VideoInfoDB::VideoInfoDB()
 }
 
 VideoInfoDB::~VideoInfoDB() = default;
-
-bool VideoInfoDB::createIndex()
-{
-    execEachIgnoringResult({CreateIndexStatement});
-    return true;
-}
 
 bool VideoInfoDB::insertRecord(DBVideoInfo* v)
 {

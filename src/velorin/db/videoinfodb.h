@@ -13,8 +13,6 @@ public:
     VideoInfoDB();
     ~VideoInfoDB() override;
 
-    // Not part of opening the video side; an application may call it.
-    bool createIndex();
     // Inserts v, then reads the ids of the rows with v's path back into
     // v->id (the last row returned wins) and reports that read: a failed
     // insert whose read still runs returns true and leaves an older id.
@@ -34,6 +32,9 @@ public:
         "[fIsCaptured] INTEGER NULL,[markIn] INTEGER NULL,[markOut] INTEGER NULL)";
     static constexpr const char* CreateIndexStatement =
         "CREATE INDEX [IDX_VideoInfo_fullPath] ON [VideoInfo] ([fullPath] ASC);";
+    // createIndex() is not part of opening the video side; an application
+    // may call it.
+    static constexpr const char* IndexStatements[] = {CreateIndexStatement};
     // The tabs are part of the text.
     static constexpr const char* InsertStatement =
         "INSERT INTO VideoInfo(name, description,fullPath,\t\tfileSize, format, createDate, accessDate, "

@@ -123,15 +123,6 @@ bool SQLiteDatabase::createTableIfMissing(const char* createStatement)
     return velorin::SqlStatement(*this, createStatement).exec();
 }
 
-void SQLiteDatabase::execEachIgnoringResult(std::initializer_list<const char*> statements)
-{
-    QSqlQuery query(getDatabase());
-    for (const char* text : statements) {
-        if (query.prepare(QString::fromUtf8(text)))
-            query.exec();
-    }
-}
-
 void SQLiteDatabase::addMissingColumns(const QStringList& present,
                                        std::span<const ColumnUpgrade> upgrades)
 {

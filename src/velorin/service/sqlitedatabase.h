@@ -58,10 +58,6 @@ protected:
     // the CREATE TABLE text; the result of its execution.
     bool createTableIfMissing(const char* createStatement);
 
-    // Prepares and executes each statement in order on one query, ignoring
-    // the results (index creation on a file that already has the indexes).
-    void execEachIgnoringResult(std::initializer_list<const char*> statements);
-
     // Runs, in order, the statement of every column that `present` lacks
     // (exact, case-sensitive names), ignoring each result.
     void addMissingColumns(const QStringList& present, std::span<const ColumnUpgrade> upgrades);

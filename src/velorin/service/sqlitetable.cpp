@@ -1,5 +1,7 @@
 #include "sqlitetable.h"
 
+#include <QSqlQuery>
+
 #include <velorin/env/appfolders.h>
 
 #include "sqlstatement.h"
@@ -29,6 +31,27 @@ QString SQLiteTable::getDatabaseName()
 QString SQLiteTable::getTableName()
 {
     return QString::fromLatin1(m_description.tableName);
+}
+
+bool SQLiteTable::createIndex()
+{
+    QSqlQuery query(getDatabase());
+    for (const char* text : m_description.indexStatements) {
+        if (query.prepare(QString::fromUtf8(text)))
+            query.exec();
+    }
+    return true;
+}
+
+bool SQLiteTable::upgradeDatabase()
+{
+    return upgradeDatabaseFrom(getTableColumns());
+}
+
+bool SQLiteTable::upgradeDatabaseFrom(QStringList columns)
+{
+    addMissingColumns(columns, m_description.columnUpgrades);
+    return true;
 }
 
 QString SQLiteTable::getDataFolder()

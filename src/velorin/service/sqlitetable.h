@@ -4,6 +4,7 @@
 #include <velorin/service/sqlitedatabase.h>
 
 #include <initializer_list>
+#include <span>
 
 #include <QStringList>
 #include <QVariant>
@@ -20,6 +21,10 @@ struct TableDescription
     const char* tableName;
     DataSide side;
     const char* createStatement;
+    // Index statements, run in order by createIndex().
+    std::span<const char* const> indexStatements = {};
+    // Columns that older files lack, added in order by upgradeDatabase().
+    std::span<const SQLiteDatabase::ColumnUpgrade> columnUpgrades = {};
 };
 
 // A table whose names and schema come from its description. The table
@@ -36,6 +41,17 @@ public:
     QString getDatabaseName() override;
     QString getTableName() override;
     QString getDataFolder() override;
+
+    // Runs the index statements, ignoring their results (on an existing file
+    // the indexes exist); always true, also for a table without indexes.
+    bool createIndex();
+    // Adds the columns an older file lacks: upgradeDatabaseFrom() the
+    // table's present columns.
+    bool upgradeDatabase();
+    // Runs the ALTER TABLE of every known column not in `columns` (exact
+    // names), in order, ignoring the results; always true. Added columns are
+    // NULL in existing rows; readers take NULL as 0.
+    bool upgradeDatabaseFrom(QStringList columns);
 
 protected:
     explicit SQLiteTable(const TableDescription& description);
