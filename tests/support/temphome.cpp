@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace {
 
@@ -56,4 +58,25 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QMap<QString, QString> storedSchema(const QString& path)
+{
+    QMap<QString, QString> objects;
+    static int serial = 0;
+    const QString name = QStringLiteral("schema-reader-%1").arg(++serial);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("select name, sql from sqlite_master where name not like 'sqlite!_%' escape '!'"))) {
+                while (q.next())
+                    objects.insert(q.value(0).toString(), q.value(1).toString());
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return objects;
 }

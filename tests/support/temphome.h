@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -35,3 +36,8 @@ QByteArray fileBytes(const QString& path);
 
 // Writes `bytes` to `path`, creating missing folders.
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// Every object of a SQLite file (tables and indexes, SQLite's own left out)
+// with its stored CREATE text, read through a read-only connection of the
+// test's own. Empty when the file cannot be read as a database.
+QMap<QString, QString> storedSchema(const QString& path);
