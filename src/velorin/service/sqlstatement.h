@@ -34,6 +34,9 @@ VELORIN_EXPORT QString tableStatement(const char* text, const QString& tableName
 // values are converted the same way everywhere.
 //
 // Lives on the thread whose connection it uses, like the connection itself.
+// A statement whose rows are not all read holds a read lock on its file
+// until it is destroyed: tables that share the file (through their own
+// connections) cannot write meanwhile, so keep reading statements short.
 class VELORIN_EXPORT SqlStatement
 {
 public:
