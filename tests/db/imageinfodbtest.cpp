@@ -104,35 +104,6 @@ TEST_F(ImageInfoDBTest, NewFileGetsTheExactSchemaAndIndexes)
     EXPECT_EQ(q.value(0).toInt(), 4);
 }
 
-TEST_F(ImageInfoDBTest, LegacyFileIsUpgradedOnlyOnRequest)
-{
-    run(QString::fromLatin1(legacySchemaText));
-    run(QStringLiteral("insert into ImageInfo(name, fullPath, fIsDeleted) values('old', '/old.jpg', 0)"));
-
-    // createTable leaves an older table alone.
-    EXPECT_TRUE(table.createTable());
-    EXPECT_EQ(table.getTableColumns().size(), 19);
-
-    EXPECT_TRUE(table.upgradeDatabase());
-    const QStringList columns = table.getTableColumns();
-    ASSERT_EQ(columns.size(), 21);
-    EXPECT_EQ(columns.mid(18), (QStringList{QStringLiteral("fIsPhotoRoll"), QStringLiteral("fIsLocalLost"),
-                                            QStringLiteral("fRotateAngle")}));
-    EXPECT_EQ(schemaOf(QStringLiteral("table"), QStringLiteral("ImageInfo")),
-              QString::fromLatin1(legacySchemaText).chopped(1)
-                  + QStringLiteral(", [fIsLocalLost] INTEGER NULL, [fRotateAngle] INTEGER NULL)"));
-
-    const QSqlRecord old = rowOf(QStringLiteral("/old.jpg"));
-    ASSERT_FALSE(old.isEmpty());
-    EXPECT_EQ(old.value(QStringLiteral("name")).toString(), QStringLiteral("old"));
-    EXPECT_TRUE(old.value(QStringLiteral("fIsLocalLost")).isNull());
-    EXPECT_TRUE(old.value(QStringLiteral("fRotateAngle")).isNull());
-
-    // On a current table the upgrade does nothing.
-    EXPECT_TRUE(table.upgradeDatabase());
-    EXPECT_EQ(table.getTableColumns(), columns);
-}
-
 TEST_F(ImageInfoDBTest, UpgradeAddsOnlyWhatTheGivenColumnsLack)
 {
     run(QString::fromLatin1(legacySchemaText));

@@ -34,25 +34,4 @@ TEST(Records, UnsetValuesThatAreNotZero)
     EXPECT_TRUE(DBImageThumbnail().mediaModifyDate.isNull());
 }
 
-TEST(Records, CopiesAreIndependent)
-{
-    DBVideoInfo a;
-    a.reserved1 = 11;
-    a.reserved2 = 22;
-    a.id = 33;
-    a.fullPath = QStringLiteral("/v/a.mp4");
-    a.thumbnail = QByteArray("BM...");
-    DBVideoInfo b(a);
-    b.thumbnail[0] = 'X';
-    b.fullPath += QLatin1Char('x');
-    EXPECT_EQ(b.reserved1, 11);
-    EXPECT_EQ(b.reserved2, 22);
-    EXPECT_EQ(b.id, 33);
-    EXPECT_EQ(a.thumbnail, QByteArray("BM..."));
-    EXPECT_EQ(a.fullPath, QStringLiteral("/v/a.mp4"));
-    DBVideoInfo c;
-    c = a;
-    EXPECT_EQ(c.fullPath, a.fullPath);
-}
-
 } // namespace

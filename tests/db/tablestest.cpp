@@ -238,6 +238,7 @@ TEST_F(TablesTest, PlaylistAndMappingIdsAreFoundAgain)
 {
     Opened<VideoPlayListDB> lists;
     Opened<VideoPlayListMappingDB> mapping;
+    EXPECT_EQ(mapping->getConnectionName(), QStringLiteral("VideoPlayListMappingInfo"));
     DBVideoPlayListInfo list;
     list.name = QStringLiteral("Summer");
     list.albumGUID = QUuid::createUuid().toString();

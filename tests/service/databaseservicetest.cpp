@@ -194,19 +194,6 @@ TEST_F(DatabaseServiceTest, TheSideFlagIsSharedByThreads)
     EXPECT_FALSE(service->getImageInfoDB()->getDatabase().isValid());
 }
 
-TEST_F(DatabaseServiceTest, GettersAreStableAndNeverNull)
-{
-    EXPECT_EQ(getDatabaseService(), getDatabaseService());
-    EXPECT_EQ(service->getImageInfoDB(), service->getImageInfoDB());
-    EXPECT_EQ(service->getVideoPlayListMappingDB()->getConnectionName(), QStringLiteral("VideoPlayListMappingInfo"));
-    EXPECT_EQ(service->getVideoPlayListMappingDB()->getTableName(), QStringLiteral("VideoPlayListMapping"));
-    EXPECT_EQ(service->getOnlineImageThumbnailLargeDB()->getDatabaseName(),
-              QStringLiteral("OnlineImageThumbnail_Large.db"));
-    EXPECT_EQ(service->getPeopleGroupDB()->getDatabaseName(), QStringLiteral("ImageInfo.db"));
-    EXPECT_EQ(service->getVideoInfoDB()->getDataFolder(), videoFolder());
-    EXPECT_EQ(service->getAddrListDB()->getDataFolder(), photoFolder());
-}
-
 // One broken file among the fifteen: the rest of the side works, the broken
 // file's tables fail, and its bytes stay as they were.
 TEST_F(DatabaseServiceTest, ForeignFileAmongTheCatalogue)
