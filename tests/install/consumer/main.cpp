@@ -3,6 +3,7 @@
 #include <thread>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSqlQuery>
 
 #include <velorin/velorin.h>
@@ -10,6 +11,17 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+
+    // Both sides through the service: fourteen photo files and one video file.
+    getDatabaseService()->Initialize(true);
+    getDatabaseService()->UnInitialize();
+    getDatabaseService()->Initialize(false);
+    getDatabaseService()->UnInitialize();
+    const qsizetype files = QDir(velorin::photoDataFolder()).entryList(QDir::Files).size()
+        + QDir(velorin::videoDataFolder()).entryList(QDir::Files).size();
+    if (files != 15)
+        return 3;
+
     ImageInfoDB table;
     if (!table.openConnection() || !table.createTable())
         return 1;
