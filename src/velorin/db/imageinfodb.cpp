@@ -1,5 +1,7 @@
 #include "imageinfodb.h"
 
+#include <QSqlQuery>
+
 #include "recordbinding_p.h"
 
 const TableDescription ImageInfoDB::Description = {
@@ -32,4 +34,29 @@ bool ImageInfoDB::insertRecord(DBImageInfo* info)
 bool ImageInfoDB::deleteRecord(QString& fullPath)
 {
     return exec(DeleteStatement, {fullPath});
+}
+
+void ImageInfoDB::readRecord(const QSqlQuery& row, DBImageInfo& out)
+{
+    out.id = row.value(ColId).toInt();
+    out.name = row.value(ColName).toString();
+    out.fullPath = row.value(ColFullPath).toString();
+    out.fileSize = qint64(row.value(ColFileSize).toULongLong());
+    out.mediaModifyDate = row.value(ColMediaModifyDate).toDateTime();
+    out.mediaRating = row.value(ColMediaRating).toInt();
+    out.mediaTag = row.value(ColMediaTag).toString();
+    out.mediaComment = row.value(ColMediaComment).toString();
+    out.exifDate = row.value(ColExifDate).toString();
+    out.orientation = row.value(ColOrientation).toInt();
+    out.latitude = row.value(ColLatitude).toDouble();
+    out.longitude = row.value(ColLongitude).toDouble();
+    out.altitude = row.value(ColAltitude).toDouble();
+    out.address = row.value(ColAddress).toString();
+    out.faceDetected = row.value(ColFaceDetected).toBool();
+    out.fIsDeleted = row.value(ColIsDeleted).toBool();
+    out.fIsEdited = row.value(ColIsEdited).toBool();
+    out.originalPath = row.value(ColOriginalPath).toString();
+    out.fIsPhotoRoll = row.value(ColIsPhotoRoll).toBool();
+    out.fIsLocalLost = row.value(ColIsLocalLost).toBool();
+    out.fRotateAngle = row.value(ColRotateAngle).toInt();
 }

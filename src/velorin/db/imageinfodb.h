@@ -4,6 +4,8 @@
 #include <velorin/db/records.h>
 #include <velorin/service/sqlitetable.h>
 
+class QSqlQuery;
+
 // Table ImageInfo in "ImageInfo.db" of the photo data folder: one row per
 // photo of the local library, keyed for every other statement by fullPath.
 // Rows in the trash keep their place with fIsDeleted 1.
@@ -19,6 +21,9 @@ public:
     // Does not read back the new id: callers that need it select it by path.
     bool insertRecord(DBImageInfo* info);
     bool deleteRecord(QString& fullPath);
+
+    // Reads a "select *" row, by position in schema order, into `out`.
+    static void readRecord(const QSqlQuery& row, DBImageInfo& out);
 
     static const TableDescription Description;
 

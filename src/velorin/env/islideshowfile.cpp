@@ -1,0 +1,6 @@
+#include "islideshowfile.h"
+
+ISlideShowFile::ISlideShowFile() = default;
+ISlideShowFile::ISlideShowFile(const ISlideShowFile&) = default;
+ISlideShowFile& ISlideShowFile::operator=(const ISlideShowFile&) = default;
+ISlideShowFile::~ISlideShowFile() = default;

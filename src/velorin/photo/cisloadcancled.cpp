@@ -1,0 +1,4 @@
+#include "cisloadcancled.h"
+
+CIsLoadCancled::CIsLoadCancled() = default;
+CIsLoadCancled::~CIsLoadCancled() = default;

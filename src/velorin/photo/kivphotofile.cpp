@@ -1,0 +1,174 @@
+#include "kivphotofile.h"
+
+#include <QTransform>
+
+#include <velorin/db/sharedstatements.h>
+#include <velorin/service/databaseservice.h>
+#include <velorin/service/sqlstatement.h>
+
+namespace {
+
+ThumbnailStore* storeFor(KivPhotoFile::PixmapSize size)
+{
+    DatabaseService* service = getDatabaseService();
+    switch (size) {
+    case KivPhotoFile::SizeMini:
+        return service->getImageThumbnailMiniDB();
+    case KivPhotoFile::SizeSmall:
+        return service->getImageThumbnailSmallDB();
+    case KivPhotoFile::SizeMedium:
+        return service->getImageThumbnailMediumDB();
+    case KivPhotoFile::SizeLarge:
+        return service->getImageThumbnailLargeDB();
+    case KivPhotoFile::SizeNone:
+        break;
+    }
+    return nullptr;
+}
+
+// The stored thumbnail bytes of `path` in `store`; empty when there is no row.
+QByteArray storedThumbnail(ThumbnailStore* store, const QString& path)
+{
+    velorin::SqlStatement q(*store, velorin::sql::SelectThumbnailByPath);
+    q.bind(path);
+    if (q.exec() && q.next())
+        return q.value(0).toByteArray();
+    return QByteArray();
+}
+
+} // namespace
+
+KivPhotoFile::KivPhotoFile() = default;
+KivPhotoFile::KivPhotoFile(const KivPhotoFile& other) = default;
+KivPhotoFile::~KivPhotoFile() = default;
+
+KivPhotoFile& KivPhotoFile::operator=(const KivPhotoFile& other)
+{
+    if (this == &other)
+        return *this;
+    dbInfo = other.dbInfo;
+    peopleNames.clear();
+    pixmapMini = QPixmap();
+    pixmapSmall = QPixmap();
+    pixmapMedium = QPixmap();
+    pixmapLarge = QPixmap();
+    return *this;
+}
+
+QString KivPhotoFile::getFullPath() { return dbInfo.fullPath; }
+QString KivPhotoFile::getName() { return dbInfo.name; }
+int KivPhotoFile::getRotateAngle() { return dbInfo.fRotateAngle; }
+QString KivPhotoFile::getPhotoFileTag() { return dbInfo.mediaTag; }
+
+void KivPhotoFile::setDBImageInfo(DBImageInfo& info)
+{
+    dbInfo = info;
+}
+
+QPixmap KivPhotoFile::getPixmapMini() { return loadPixmap(SizeMini); }
+QPixmap KivPhotoFile::getPixmapSmall() { return loadPixmap(SizeSmall); }
+QPixmap KivPhotoFile::getPixmapMedium() { return loadPixmap(SizeMedium); }
+QPixmap KivPhotoFile::getPixmapLarge() { return loadPixmap(SizeLarge); }
+
+QPixmap& KivPhotoFile::cachedPixmap(PixmapSize size)
+{
+    switch (size) {
+    case SizeMini:
+        return pixmapMini;
+    case SizeSmall:
+        return pixmapSmall;
+    case SizeMedium:
+        return pixmapMedium;
+    default:
+        return pixmapLarge;
+    }
+}
+
+// The rotation comes from the table at load time, not from dbInfo, and the
+// cache holds the rotated pixmap: a rotation saved later shows once the
+// cache is dropped.
+QPixmap KivPhotoFile::loadPixmap(PixmapSize size)
+{
+    lastPixmapSize = size;
+    QPixmap& cached = cachedPixmap(size);
+    if (!cached.isNull())
+        return cached;
+
+    ThumbnailStore* store = storeFor(size);
+    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
+    if (!store || !images)
+        return QPixmap();
+
+    // No row, or bytes that do not decode: the cache stays null and a null
+    // pixmap is never rotated.
+    if (!cached.loadFromData(storedThumbnail(store, dbInfo.fullPath), "BMP"))
+        return cached;
+
+    velorin::SqlStatement angle(*images, ImageInfoDB::SelectRotateAngle);
+    angle.bind(dbInfo.fullPath);
+    if (angle.exec() && angle.next()) {
+        const int r = angle.value(0).toInt() % 360; // keeps the sign: -90 stays -90
+        if (r != 0)
+            cached = cached.transformed(QTransform().rotate(r), Qt::FastTransformation);
+    }
+    return cached;
+}
+
+QPixmap KivPhotoFile::getPixmapRecent()
+{
+    switch (lastPixmapSize) {
+    case SizeMini:
+    case SizeNone:
+        return getPixmapMini();
+    case SizeSmall:
+        return getPixmapSmall();
+    case SizeMedium:
+        return getPixmapMedium();
+    case SizeLarge:
+        return getPixmapLarge();
+    default:
+        return QPixmap();
+    }
+}
+
+QByteArray KivPhotoFile::getByteArraySmall()
+{
+    ThumbnailStore* store = storeFor(SizeSmall);
+    return store ? storedThumbnail(store, dbInfo.fullPath) : QByteArray();
+}
+
+QStringList& KivPhotoFile::getPeopleNameList()
+{
+    if (!peopleNames.isEmpty())
+        return peopleNames;
+    DatabaseService* service = getDatabaseService();
+    ImageFaceInfoDB* faces = service->getImageFaceInfoDB();
+    PeopleInfoDB* people = service->getPeopleInfoDB();
+    if (!faces || !people)
+        return peopleNames;
+
+    QStringList guids;
+    {
+        velorin::SqlStatement q(*faces, ImageFaceInfoDB::SelectPeopleGuidsByPath);
+        q.bind(dbInfo.fullPath);
+        if (q.exec()) {
+            while (q.next())
+                guids.append(q.value(0).toString());
+        }
+    }
+    for (const QString& guid : guids) {
+        velorin::SqlStatement name(*people, PeopleInfoDB::SelectNameByGuid);
+        name.bind(guid);
+        peopleNames.append(name.exec() && name.next() ? name.value(0).toString() : QString());
+    }
+    return peopleNames;
+}
+
+void KivPhotoFile::saveMemory()
+{
+    pixmapMini = QPixmap();
+    pixmapSmall = QPixmap();
+    pixmapMedium = QPixmap();
+    pixmapLarge = QPixmap();
+    lastPixmapSize = SizeNone;
+}
