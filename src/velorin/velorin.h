@@ -5,7 +5,9 @@
 #include <velorin/global.h>
 
 #include <velorin/env/appfolders.h>
+#include <velorin/env/islideshowfile.h>
 
+#include <velorin/service/collectioncore.h>
 #include <velorin/service/databaseservice.h>
 #include <velorin/service/sqlitedatabase.h>
 #include <velorin/service/sqlitetable.h>
@@ -36,4 +38,14 @@
 #include <velorin/db/videoplaylistdb.h>
 #include <velorin/db/videoplaylistmappingdb.h>
 
+#include <velorin/photo/cisloadcancled.h>
+#include <velorin/photo/kivphotofile.h>
+#include <velorin/photo/kivphotofiles.h>
 #include <velorin/photo/photoupdateflag.h>
+
+#include <velorin/views/chunkedvector.h>
+#include <velorin/views/kivphotofilessort.h>
+#include <velorin/views/kivviewphotofile.h>
+#include <velorin/views/photoviewinterfaces.h>
+#include <velorin/views/sortedviewcore.h>
+#include <velorin/views/viewentry.h>

@@ -1,7 +1,7 @@
 // main() of every test program: Qt needs its application object before
-// drivers and plug-ins load.
+// drivers and plug-ins load, and pixmaps need a GUI application.
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,6 @@ int main(int argc, char** argv)
     // No display on the test machines; fixtures set HOME and XDG per test.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
