@@ -11,7 +11,7 @@
 namespace {
 
 const char* const variables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                                 "XDG_STATE_HOME"};
+                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
 
 } // namespace
 
@@ -28,6 +28,10 @@ void TempHomeTest::SetUp()
     qputenv("XDG_CONFIG_HOME", (base + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toLocal8Bit());
     qputenv("XDG_STATE_HOME", (base + QStringLiteral("/state")).toLocal8Bit());
+    const QString runtime = base + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
 }
 
 void TempHomeTest::TearDown()

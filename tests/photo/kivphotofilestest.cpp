@@ -1,0 +1,391 @@
+// The photo collection: memory operations, loaders, the reconciliation of a
+// scanned file with its row and the order of the signals it sends.
+
+#include <thread>
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QStringList>
+
+#include <velorin/velorin.h>
+
+#include "support/photofixtures.h"
+#include "support/temphome.h"
+
+namespace {
+
+// Every signal of a collection, in the order they came, as short texts.
+class SignalLog
+{
+public:
+    explicit SignalLog(KivPhotoFiles& files)
+    {
+        QObject::connect(&files, &KivPhotoFiles::photoFileAdded, [this](int i, KivPhotoFile* p) {
+            log.append(QStringLiteral("added %1 %2").arg(i).arg(p ? p->dbInfo.id : -1));
+        });
+        QObject::connect(&files, &KivPhotoFiles::photoFileUpdated, [this](int i, KivPhotoFile* p) {
+            log.append(QStringLiteral("updated %1 %2").arg(i).arg(p ? p->dbInfo.id : -1));
+        });
+        QObject::connect(&files, &KivPhotoFiles::photoFileDeleted, [this](KivPhotoFile* p) {
+            log.append(QStringLiteral("deleted %1").arg(p ? p->dbInfo.id : -1));
+        });
+        QObject::connect(&files, &KivPhotoFiles::sgnSelPhotoFile, [this](KivPhotoFile* p, bool selected) {
+            log.append(QStringLiteral("select %1 %2").arg(p ? p->dbInfo.id : -1).arg(selected));
+        });
+    }
+    QStringList take()
+    {
+        QStringList taken = log;
+        log.clear();
+        return taken;
+    }
+
+private:
+    QStringList log;
+};
+
+class CancelAfter : public CIsLoadCancled
+{
+public:
+    explicit CancelAfter(int rows) : left(rows) {}
+    bool isCanceled() override { return --left <= 0; }
+    int left;
+};
+
+class KivPhotoFilesTest : public TempHomeTest
+{
+protected:
+    void SetUp() override
+    {
+        TempHomeTest::SetUp();
+        service->Initialize(true);
+    }
+    void TearDown() override
+    {
+        service->UnInitialize();
+        TempHomeTest::TearDown();
+    }
+
+    int insertRow(DBImageInfo info)
+    {
+        EXPECT_TRUE(service->getImageInfoDB()->insertRecord(&info));
+        velorin::SqlStatement q(*service->getImageInfoDB(), velorin::sql::SelectIdByPath);
+        q.bind(info.fullPath);
+        return q.exec() && q.next() ? q.value(0).toInt() : -1;
+    }
+
+    QVariantList row(int id, const QString& columns)
+    {
+        QSqlQuery q(service->getImageInfoDB()->getDatabase());
+        q.exec(QStringLiteral("select %1 from ImageInfo where id=%2").arg(columns).arg(id));
+        QVariantList values;
+        if (q.next())
+            for (int i = 0; i < columns.count(QLatin1Char(',')) + 1; ++i)
+                values.append(q.value(i));
+        return values;
+    }
+
+    int thumbnailRows(const QString& path)
+    {
+        int rows = 0;
+        for (ThumbnailStore* store :
+             std::initializer_list<ThumbnailStore*>{service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
+                                                    service->getImageThumbnailMediumDB(),
+                                                    service->getImageThumbnailLargeDB()}) {
+            velorin::SqlStatement q(*store, velorin::sql::SelectThumbnailByPath);
+            q.bind(path);
+            rows += q.exec() && q.next() ? 1 : 0;
+        }
+        return rows;
+    }
+
+    DatabaseService* service = getDatabaseService();
+    DBImageThumbnail mini = thumbnailRecord(QString(), quadrantBmp(8, 8));
+    DBImageThumbnail small = mini, medium = mini, large = mini;
+
+    void thumbnailsFor(const QString& path)
+    {
+        for (DBImageThumbnail* t : {&mini, &small, &medium, &large})
+            t->fullPath = path;
+    }
+};
+
+TEST_F(KivPhotoFilesTest, MemoryOperationsAndTheirSignals)
+{
+    KivPhotoFiles files;
+    SignalLog log(files);
+    KivPhotoFile a;
+    a.dbInfo = photoRecord(QStringLiteral("/p/A.jpg"));
+    a.dbInfo.id = 1;
+    KivPhotoFile b = a;
+    b.dbInfo.id = 2;
+    b.dbInfo.fullPath = QStringLiteral("/p/B.jpg");
+    ASSERT_TRUE(files.addPhotoFile(&a));
+    ASSERT_TRUE(files.addPhotoFile(&b));
+    EXPECT_EQ(log.take(), (QStringList{QStringLiteral("added 0 1"), QStringLiteral("added 1 2")}));
+    EXPECT_NE(files.getPhotoFile(0), &a) << "the collection stores its own copy";
+    EXPECT_EQ(files.getPhotoFile(-1), nullptr);
+    EXPECT_EQ(files.getPhotoFile(2), nullptr);
+
+    QString lower = QStringLiteral("/p/a.jpg");
+    EXPECT_EQ(files.findPhotoFile(lower), nullptr) << "paths compare with letter case";
+    QString pathB = QStringLiteral("/p/B.jpg");
+    EXPECT_EQ(files.getPhotoFileIndex(pathB), 1);
+
+    KivPhotoFile ghost;
+    ghost.dbInfo.id = 99;
+    EXPECT_TRUE(files.updatePhotoFile(&ghost));
+    EXPECT_TRUE(files.deletePhotoFile(&ghost));
+    EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated -1 -1"), QStringLiteral("deleted 99")}));
+
+    // An update moves the path index with the record.
+    KivPhotoFile renamed = b;
+    renamed.dbInfo.fullPath = QStringLiteral("/q/B.jpg");
+    EXPECT_TRUE(files.updatePhotoFile(&renamed));
+    EXPECT_EQ(files.findPhotoFile(pathB), nullptr);
+    QString newPath = QStringLiteral("/q/B.jpg");
+    EXPECT_EQ(files.findPhotoFile(newPath), files.getPhotoFile(1));
+
+    // A removed entry stays readable for the receivers of the signal,
+    // also those that get it through the event loop.
+    KivPhotoFile* removed = files.getPhotoFile(0);
+    QString seen;
+    QObject receiver;
+    QObject::connect(&files, &KivPhotoFiles::photoFileDeleted, &receiver,
+                     [&](KivPhotoFile* p) { seen = p->dbInfo.fullPath; }, Qt::QueuedConnection);
+    EXPECT_TRUE(files.deletePhotoFile(removed));
+    EXPECT_EQ(files.photoFilesCount(), 1);
+    EXPECT_EQ(files.findPhotoFileByID(1), nullptr);
+    EXPECT_EQ(files.getPhotoFileIndex(newPath), 0) << "later entries moved down";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seen, QStringLiteral("/p/A.jpg"));
+}
+
+TEST_F(KivPhotoFilesTest, DuplicateIdsFindTheFirstInOrder)
+{
+    KivPhotoFiles files;
+    for (const char* path : {"/d/1.jpg", "/d/2.jpg", "/d/3.jpg"}) {
+        KivPhotoFile f;
+        f.dbInfo = photoRecord(QLatin1String(path));
+        f.dbInfo.id = 5;
+        files.addPhotoFile(&f);
+    }
+    EXPECT_EQ(files.findPhotoFileByID(5), files.getPhotoFile(0));
+    files.deletePhotoFile(files.getPhotoFile(0));
+    EXPECT_EQ(files.findPhotoFileByID(5)->dbInfo.fullPath, QStringLiteral("/d/2.jpg"));
+    KivPhotoFile update;
+    update.dbInfo = photoRecord(QStringLiteral("/d/2b.jpg"));
+    update.dbInfo.id = 5;
+    files.updatePhotoFile(&update);
+    EXPECT_EQ(files.getPhotoFile(0)->dbInfo.fullPath, QStringLiteral("/d/2b.jpg"));
+    EXPECT_EQ(files.getPhotoFile(1)->dbInfo.fullPath, QStringLiteral("/d/3.jpg"));
+}
+
+TEST_F(KivPhotoFilesTest, LoadersReadEveryColumnAndCanBeCancelled)
+{
+    DBImageInfo full = photoRecord(QStringLiteral("/l/full.jpg"), QDateTime(QDate(2020, 2, 3), QTime(4, 5, 6)), 7'000'000'000LL);
+    full.name = QStringLiteral("Full");
+    full.mediaRating = 4;
+    full.mediaTag = QStringLiteral("t");
+    full.mediaComment = QStringLiteral("c");
+    full.exifDate = QStringLiteral("2020:02:03 04:05:06");
+    full.orientation = 6;
+    full.latitude = 1.25;
+    full.longitude = -2.5;
+    full.altitude = 3.75;
+    full.address = QStringLiteral("a");
+    full.faceDetected = full.fIsEdited = full.fIsPhotoRoll = full.fIsLocalLost = true;
+    full.originalPath = QStringLiteral("/o.jpg");
+    full.fRotateAngle = 270;
+    const int id = insertRow(full);
+    for (int i = 0; i < 3; ++i)
+        insertRow(photoRecord(QStringLiteral("/l/%1.jpg").arg(i)));
+    DBImageInfo trashed = photoRecord(QStringLiteral("/l/trash.jpg"));
+    trashed.fIsDeleted = true;
+    insertRow(trashed);
+
+    KivPhotoFiles library;
+    SignalLog log(library);
+    library.loadImageInfoFromDatabase(nullptr);
+    ASSERT_EQ(library.photoFilesCount(), 4);
+    const DBImageInfo& read = library.getPhotoFile(0)->dbInfo;
+    EXPECT_EQ(read.id, id);
+    EXPECT_EQ(read.name, full.name);
+    EXPECT_EQ(read.fileSize, full.fileSize);
+    EXPECT_EQ(read.mediaModifyDate, full.mediaModifyDate);
+    EXPECT_EQ(read.mediaRating, 4);
+    EXPECT_EQ(read.exifDate, full.exifDate);
+    EXPECT_EQ(read.orientation, 6);
+    EXPECT_EQ(read.latitude, 1.25);
+    EXPECT_EQ(read.longitude, -2.5);
+    EXPECT_EQ(read.altitude, 3.75);
+    EXPECT_TRUE(read.faceDetected && read.fIsEdited && read.fIsPhotoRoll && read.fIsLocalLost);
+    EXPECT_FALSE(read.fIsDeleted);
+    EXPECT_EQ(read.originalPath, full.originalPath);
+    EXPECT_EQ(read.fRotateAngle, 270);
+    EXPECT_EQ(log.take().join(QLatin1Char(',')).count(QStringLiteral("added")), 4);
+
+    library.loadImageInfoFromDatabase(nullptr);
+    EXPECT_EQ(library.photoFilesCount(), 8) << "loading twice doubles the entries";
+    EXPECT_EQ(log.take().last(), QStringLiteral("added 7 %1").arg(library.getPhotoFile(7)->dbInfo.id));
+
+    KivPhotoFiles cancelled;
+    CancelAfter first(1);
+    cancelled.loadImageInfoFromDatabase(&first);
+    EXPECT_EQ(cancelled.photoFilesCount(), 1);
+
+    KivPhotoFiles trash;
+    trash.loadDeletedImageInfoFromDatabase();
+    ASSERT_EQ(trash.photoFilesCount(), 1);
+    EXPECT_TRUE(trash.getPhotoFile(0)->dbInfo.fIsDeleted);
+}
+
+TEST_F(KivPhotoFilesTest, ScannedFileReconciledInItsFourCases)
+{
+    KivPhotoFiles files;
+    SignalLog log(files);
+    const QString path = QStringLiteral("/s/new.jpg");
+    thumbnailsFor(path);
+
+    // New: thumbnails and row written, entry added, then selected.
+    DBImageInfo info = photoRecord(path, QDateTime(QDate(2023, 1, 1), QTime(10, 0, 0, 250)), 500);
+    ASSERT_TRUE(files.addPhotoFileToDB(info, mini, small, medium, large));
+    const int id = info.id;
+    EXPECT_GT(id, 0);
+    EXPECT_EQ(thumbnailRows(path), 4);
+    EXPECT_EQ(log.take(), (QStringList{QStringLiteral("added 0 %1").arg(id), QStringLiteral("select %1 1").arg(id)}));
+
+    // Unchanged to the second: nothing written, the entry re-announced.
+    DBImageInfo same = photoRecord(path, QDateTime(QDate(2023, 1, 1), QTime(10, 0, 0, 900)), 500);
+    same.mediaComment = QStringLiteral("not written");
+    ASSERT_TRUE(files.addPhotoFileToDB(same, mini, small, medium, large));
+    EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated 0 %1").arg(id), QStringLiteral("select %1 1").arg(id)}));
+    EXPECT_TRUE(row(id, QStringLiteral("mediaComment")).value(0).isNull());
+
+    // Changed size: every column rewritten, memory follows.
+    DBImageInfo changed = same;
+    changed.fileSize = 600;
+    changed.mediaComment = QStringLiteral("written");
+    ASSERT_TRUE(files.addPhotoFileToDB(changed, mini, small, medium, large));
+    EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated 0 %1").arg(id), QStringLiteral("select %1 1").arg(id)}));
+    EXPECT_EQ(row(id, QStringLiteral("fileSize, mediaComment")), (QVariantList{600, QStringLiteral("written")}));
+    EXPECT_EQ(files.getPhotoFile(0)->dbInfo.mediaComment, QStringLiteral("written"));
+
+    // Back from the trash: only the flag changes in the table; the entry
+    // carries the caller's values.
+    velorin::SqlStatement(*service->getImageInfoDB(), velorin::sql::SetDeletedFlag, {1, id}).exec();
+    KivPhotoFiles library;
+    SignalLog libraryLog(library);
+    DBImageInfo again = photoRecord(path, QDateTime(QDate(2025, 5, 5), QTime(5, 5, 5)), 999);
+    ASSERT_TRUE(library.addPhotoFileToDB(again, mini, small, medium, large));
+    EXPECT_EQ(libraryLog.take(), (QStringList{QStringLiteral("added 0 %1").arg(id), QStringLiteral("select %1 1").arg(id)}));
+    EXPECT_EQ(row(id, QStringLiteral("fIsDeleted, fileSize")), (QVariantList{0, 600}));
+    EXPECT_EQ(library.getPhotoFile(0)->dbInfo.fileSize, 999);
+}
+
+TEST_F(KivPhotoFilesTest, UnchangedRowWithoutAnEntryEmitsNothing)
+{
+    const QString path = QStringLiteral("/s/known.jpg");
+    insertRow(photoRecord(path));
+    KivPhotoFiles files; // never loaded
+    SignalLog log(files);
+    DBImageInfo info = photoRecord(path);
+    EXPECT_TRUE(files.addPhotoFileToDB(info, mini, small, medium, large));
+    EXPECT_TRUE(log.take().isEmpty());
+}
+
+TEST_F(KivPhotoFilesTest, BulkSaveInsertsOrRewritesWithoutSignals)
+{
+    KivPhotoFiles files;
+    SignalLog log(files);
+    const QString path = QStringLiteral("/b/1.jpg");
+    thumbnailsFor(path);
+    DBImageInfo info = photoRecord(path);
+    info.fIsPhotoRoll = true;
+    ASSERT_TRUE(files._savePhotoFileToDB(info, mini, small, medium, large));
+    EXPECT_EQ(thumbnailRows(path), 4);
+    EXPECT_EQ(files.photoFilesCount(), 0);
+    const int id = insertRow(photoRecord(QStringLiteral("/b/other.jpg"))) - 1;
+    EXPECT_EQ(row(id, QStringLiteral("fIsPhotoRoll")), (QVariantList{1}));
+
+    DBImageInfo same = info;
+    same.mediaTag = QStringLiteral("ignored");
+    files._savePhotoFileToDB(same, mini, small, medium, large);
+    EXPECT_TRUE(row(id, QStringLiteral("mediaTag")).value(0).isNull());
+
+    DBImageInfo newer = info;
+    newer.mediaModifyDate = info.mediaModifyDate.addSecs(1);
+    newer.mediaTag = QStringLiteral("rewritten");
+    files._savePhotoFileToDB(newer, mini, small, medium, large);
+    EXPECT_EQ(row(id, QStringLiteral("mediaTag")), (QVariantList{QStringLiteral("rewritten")}));
+    EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated -1 -1")})) << "the rewrite announces a missing entry";
+}
+
+TEST_F(KivPhotoFilesTest, PartialUpdatesOfRowAndEntry)
+{
+    KivPhotoFiles files;
+    const int id = insertRow(photoRecord(QStringLiteral("/u/1.jpg")));
+    files.loadImageInfoFromDatabase(nullptr);
+    KivPhotoFile* stored = files.getPhotoFile(0);
+    SignalLog log(files);
+
+    EXPECT_FALSE(files.updatePhotoFileToDB(stored, 0)) << "no column selected";
+    EXPECT_TRUE(log.take().isEmpty());
+
+    DBImageInfo change = stored->dbInfo;
+    change.latitude = 48.8583701;
+    change.mediaRating = 5; // not flagged: neither copied nor written
+    EXPECT_TRUE(files.updatePhotoFileToDB(change, QPUpdateLatitude));
+    EXPECT_EQ(row(id, QStringLiteral("latitude, mediaRating")), (QVariantList{48.8584, 0}));
+    EXPECT_EQ(stored->dbInfo.latitude, 48.8583701) << "memory keeps what the caller gave";
+    EXPECT_EQ(stored->dbInfo.mediaRating, 0);
+    EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated 0 %1").arg(id)}));
+
+    DBImageInfo unknown;
+    unknown.id = 12345;
+    EXPECT_FALSE(files.updatePhotoFileToDB(unknown, QPUpdateAll));
+
+    QString title = QStringLiteral("1.JPG");
+    EXPECT_TRUE(files.HasTitle(title));
+    QString other = QStringLiteral("2.jpg");
+    EXPECT_FALSE(files.HasTitle(other));
+}
+
+// A worker imports while a view on this thread listens through queued
+// connections: every addition arrives, in order.
+TEST_F(KivPhotoFilesTest, WorkerAdditionsReachAQueuedView)
+{
+    KivPhotoFiles files;
+    KivPhotoFilesSort view(PhotosFilterAll);
+    QObject::connect(&files, &KivPhotoFiles::photoFileAdded, &view, &KivPhotoFilesSort::addPhotoFile,
+                     Qt::QueuedConnection);
+    QStringList arrived;
+    QObject::connect(&view, &KivPhotoFilesSort::photoFileAdded,
+                     [&](KivPhotoFile* p) { arrived.append(p->dbInfo.fullPath); });
+
+    constexpr int count = 60;
+    std::thread worker([&] {
+        files.threadOpenConnection();
+        files.beginTransaction();
+        for (int i = 0; i < count; ++i) {
+            DBImageInfo info = photoRecord(QStringLiteral("/w/%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+            DBImageThumbnail m, s, me, l;
+            files.addPhotoFileToDB(info, m, s, me, l);
+        }
+        files.endTransaction();
+        files.threadCloseConnection();
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (arrived.size() < count && waited.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    worker.join();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(arrived.size(), count);
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(arrived[i], QStringLiteral("/w/%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+    EXPECT_EQ(view.photoFilesCount(), count);
+}
+
+} // namespace
