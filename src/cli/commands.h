@@ -7,4 +7,7 @@ namespace velorin::cli {
 
 int init(const QStringList& args);
 
+// Names the system time zone in TZ when it is unset (see timezone.cpp).
+void pinLocalTimeZone();
+
 } // namespace velorin::cli

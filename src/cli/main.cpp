@@ -35,6 +35,7 @@ int usage(QTextStream& out, int status)
 
 int main(int argc, char** argv)
 {
+    velorin::cli::pinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velorin"));
 

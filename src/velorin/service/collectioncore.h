@@ -89,8 +89,8 @@ public:
         m_position.insert(stored, index);
         if (m_positionsValidBelow == index)
             m_positionsValidBelow = index + 1;
-        m_byId[CollectionKeys<T>::id(*stored)].append(stored);
-        m_byPath[CollectionKeys<T>::path(*stored)].append(stored);
+        m_byId.append(CollectionKeys<T>::id(*stored), stored);
+        m_byPath.append(CollectionKeys<T>::path(*stored), stored);
         announceAdded(index, stored);
         return true;
     }
@@ -181,24 +181,54 @@ private:
         quint64 serial;
     };
 
+    // The entries of each key in vector order: the first one in a plain
+    // hash (keys are nearly always unique, so this is all most keys need),
+    // later ones with the same key in a second hash. Order within a key
+    // holds because elements are only appended and removal keeps the order
+    // of the others.
     template <class Key>
-    static T* firstOf(const QHash<Key, QVector<T*>>& index, const Key& key)
+    struct KeyIndex
     {
-        const auto it = index.constFind(key);
-        return it == index.constEnd() || it->isEmpty() ? nullptr : it->first();
-    }
+        QHash<Key, T*> first;
+        QHash<Key, QVector<T*>> more;
 
-    // Entries of one key stay in vector order: elements are only appended,
-    // and removal keeps the order of the others.
+        void clear()
+        {
+            first.clear();
+            more.clear();
+        }
+        void append(const Key& key, T* element)
+        {
+            auto it = first.find(key);
+            if (it == first.end())
+                first.insert(key, element);
+            else
+                more[key].append(element);
+        }
+        void remove(const Key& key, T* element)
+        {
+            auto it = first.find(key);
+            if (it == first.end())
+                return;
+            auto later = more.find(key);
+            if (*it == element) {
+                if (later == more.end()) {
+                    first.erase(it);
+                    return;
+                }
+                *it = later->takeFirst();
+            } else if (later != more.end()) {
+                later->removeOne(element);
+            }
+            if (later != more.end() && later->isEmpty())
+                more.erase(later);
+        }
+    };
+
     template <class Key>
-    static void removeFrom(QHash<Key, QVector<T*>>& index, const Key& key, T* element)
+    static T* firstOf(const KeyIndex<Key>& index, const Key& key)
     {
-        auto it = index.find(key);
-        if (it == index.end())
-            return;
-        it->removeOne(element);
-        if (it->isEmpty())
-            index.erase(it);
+        return index.first.value(key, nullptr);
     }
 
     // The element's index in the vector; called with the lock held.
@@ -215,21 +245,32 @@ private:
 
     void unindex(T* element)
     {
-        removeFrom(m_byId, CollectionKeys<T>::id(*element), element);
-        removeFrom(m_byPath, CollectionKeys<T>::path(*element), element);
+        m_byId.remove(CollectionKeys<T>::id(*element), element);
+        m_byPath.remove(CollectionKeys<T>::path(*element), element);
     }
 
     // Re-adds an element under its current keys at its place in vector order.
     void index_(T* element)
     {
         const int position = positionOf(element);
-        auto insertOrdered = [&](QVector<T*>& list) {
-            auto at = std::find_if(list.begin(), list.end(),
+        auto insertOrdered = [&](auto& index, const auto& key) {
+            auto it = index.first.find(key);
+            if (it == index.first.end()) {
+                index.first.insert(key, element);
+                return;
+            }
+            QVector<T*>& later = index.more[key];
+            if (positionOf(*it) > position) {
+                later.prepend(*it);
+                *it = element;
+                return;
+            }
+            auto at = std::find_if(later.begin(), later.end(),
                                    [&](T* other) { return positionOf(other) > position; });
-            list.insert(at, element);
+            later.insert(at, element);
         };
-        insertOrdered(m_byId[CollectionKeys<T>::id(*element)]);
-        insertOrdered(m_byPath[CollectionKeys<T>::path(*element)]);
+        insertOrdered(m_byId, CollectionKeys<T>::id(*element));
+        insertOrdered(m_byPath, CollectionKeys<T>::path(*element));
     }
 
     void rebuildIndexes()
@@ -237,8 +278,8 @@ private:
         m_byId.clear();
         m_byPath.clear();
         for (T* element : std::as_const(m_elements)) {
-            m_byId[CollectionKeys<T>::id(*element)].append(element);
-            m_byPath[CollectionKeys<T>::path(*element)].append(element);
+            m_byId.append(CollectionKeys<T>::id(*element), element);
+            m_byPath.append(CollectionKeys<T>::path(*element), element);
         }
     }
 
@@ -273,8 +314,8 @@ private:
     QVector<T*> m_elements;
     QHash<const T*, int> m_position;
     int m_positionsValidBelow = 0;
-    QHash<int, QVector<T*>> m_byId;
-    QHash<QString, QVector<T*>> m_byPath;
+    KeyIndex<int> m_byId;
+    KeyIndex<QString> m_byPath;
     QVector<Retired> m_retired;
     quint64 m_retireSerial = 0;
 };

@@ -13,6 +13,22 @@ bool byPhoto(const KivViewPhotoFile& a, const KivViewPhotoFile& b, Less less)
     return less(pa->dbInfo, pb->dbInfo);
 }
 
+// Two date-times whose calendar dates lie two or more days apart are in the
+// order of those dates, whatever their time zones: no UTC offset reaches a
+// day. Comparing the dates skips working out the offsets, the costly part
+// of comparing local times. Close ones compare as date-times.
+bool dateTimeLess(const QDateTime& a, const QDateTime& b)
+{
+    if (a.isValid() && b.isValid()) {
+        const qint64 days = a.date().daysTo(b.date());
+        if (days >= 2)
+            return true;
+        if (days <= -2)
+            return false;
+    }
+    return a < b;
+}
+
 bool textLess(const QString& a, const QString& b)
 {
     return QString::localeAwareCompare(a, b) < 0;
@@ -30,7 +46,7 @@ bool textLess(const QString& a, const QString& b)
         return byPhoto(a, b, [](const DBImageInfo& y, const DBImageInfo& x) { return lessExpr; });           \
     }
 
-VELORIN_PHOTO_KEY(DateTime, x.mediaModifyDate < y.mediaModifyDate)
+VELORIN_PHOTO_KEY(DateTime, dateTimeLess(x.mediaModifyDate, y.mediaModifyDate))
 VELORIN_PHOTO_KEY(FileName, textLess(x.name, y.name))
 VELORIN_PHOTO_KEY(Where, textLess(x.address, y.address))
 VELORIN_PHOTO_KEY(Tags, textLess(x.mediaTag, y.mediaTag))

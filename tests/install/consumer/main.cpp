@@ -49,5 +49,36 @@ int main(int argc, char** argv)
     const bool counted = q.exec(QStringLiteral("select count(*) from ImageInfo")) && q.next()
         && q.value(0).toInt() == 40;
     table.closeConnection();
-    return ok[0] && ok[1] && counted ? 0 : 2;
+    if (!(ok[0] && ok[1] && counted))
+        return 2;
+
+    // The catalogue in a collection, shown through a date-sorted view, while
+    // a worker thread adds photos that arrive through queued connections.
+    getDatabaseService()->Initialize(true);
+    KivPhotoFiles library;
+    KivPhotoFilesSort view(PhotosFilterAll);
+    view.sortBy(PhotosSortByDateTime, Qt::DescendingOrder, true);
+    QObject::connect(&library, &KivPhotoFiles::photoFileAdded, &view, &KivPhotoFilesSort::addPhotoFile,
+                     Qt::QueuedConnection);
+    library.loadImageInfoFromDatabase(nullptr);
+    QCoreApplication::processEvents();
+    if (view.photoFilesCount() != 40)
+        return 4;
+    std::thread importer([&] {
+        library.threadOpenConnection();
+        for (int i = 0; i < 5; ++i) {
+            DBImageInfo info;
+            info.fullPath = QStringLiteral("/consumer/new/%1.jpg").arg(i);
+            info.mediaModifyDate = QDateTime(QDate(2030, 1, 1 + i), QTime(12, 0));
+            DBImageThumbnail mini, small, medium, large;
+            library.addPhotoFileToDB(info, mini, small, medium, large);
+        }
+        library.threadCloseConnection();
+    });
+    importer.join();
+    QCoreApplication::processEvents();
+    const bool newestFirst = view.photoFilesCount() == 45
+        && view.getKivPhotoFile(0)->dbInfo.fullPath == QStringLiteral("/consumer/new/4.jpg");
+    getDatabaseService()->UnInitialize();
+    return newestFirst ? 0 : 5;
 }
