@@ -53,19 +53,9 @@ public:
     int left;
 };
 
-class KivPhotoFilesTest : public TempHomeTest
+class KivPhotoFilesTest : public PhotoCatalogueTest
 {
 protected:
-    void SetUp() override
-    {
-        TempHomeTest::SetUp();
-        service->Initialize(true);
-    }
-    void TearDown() override
-    {
-        service->UnInitialize();
-        TempHomeTest::TearDown();
-    }
 
     int insertRow(DBImageInfo info)
     {
@@ -100,7 +90,6 @@ protected:
         return rows;
     }
 
-    DatabaseService* service = getDatabaseService();
     DBImageThumbnail mini = thumbnailRecord(QString(), quadrantBmp(8, 8));
     DBImageThumbnail small = mini, medium = mini, large = mini;
 

@@ -10,19 +10,9 @@
 
 namespace {
 
-class KivPhotoFileTest : public TempHomeTest
+class KivPhotoFileTest : public PhotoCatalogueTest
 {
 protected:
-    void SetUp() override
-    {
-        TempHomeTest::SetUp();
-        service->Initialize(true);
-    }
-    void TearDown() override
-    {
-        service->UnInitialize();
-        TempHomeTest::TearDown();
-    }
 
     // A photo row with `angle` and one 40 x 20 thumbnail in every store.
     KivPhotoFile storedPhoto(const QString& path, int angle)
@@ -51,7 +41,6 @@ protected:
             store->deleteRecord(p);
     }
 
-    DatabaseService* service = getDatabaseService();
 };
 
 TEST_F(KivPhotoFileTest, StoredAngleRotatesWithATruncatingRemainder)

@@ -8,6 +8,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <velorin/service/databaseservice.h>
+
 namespace {
 
 const char* const variables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
@@ -83,4 +85,17 @@ QMap<QString, QString> storedSchema(const QString& path)
     }
     QSqlDatabase::removeDatabase(name);
     return objects;
+}
+
+void PhotoCatalogueTest::SetUp()
+{
+    TempHomeTest::SetUp();
+    service = getDatabaseService();
+    service->Initialize(true);
+}
+
+void PhotoCatalogueTest::TearDown()
+{
+    service->UnInitialize();
+    TempHomeTest::TearDown();
 }

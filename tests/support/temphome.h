@@ -41,3 +41,16 @@ void writeFile(const QString& path, const QByteArray& bytes);
 // with its stored CREATE text, read through a read-only connection of the
 // test's own. Empty when the file cannot be read as a database.
 QMap<QString, QString> storedSchema(const QString& path);
+
+class DatabaseService;
+
+// A temporary HOME with the photo side of the catalogue open on this thread
+// for the length of the test.
+class PhotoCatalogueTest : public TempHomeTest
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    DatabaseService* service = nullptr;
+};

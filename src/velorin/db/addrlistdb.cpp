@@ -59,13 +59,12 @@ void AddrListDB::removeAddressUse(QString& addr)
 
 bool AddrListDB::lookupPosition(const QString& addr, DBAddressInfo& out)
 {
-    velorin::SqlStatement q(*this, SelectPositionStatement);
-    q.bind(addr);
-    if (!q.exec() || !q.next())
+    const auto row = velorin::selectFirstRow(*this, SelectPositionStatement, {addr});
+    if (!row)
         return false;
-    out.latitude = q.value(0).toDouble();
-    out.longitude = q.value(1).toDouble();
-    out.altitude = q.value(2).toDouble();
-    out.count = q.value(3).toInt();
+    out.latitude = row->value(0).toDouble();
+    out.longitude = row->value(1).toDouble();
+    out.altitude = row->value(2).toDouble();
+    out.count = row->value(3).toInt();
     return true;
 }

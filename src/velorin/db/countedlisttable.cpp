@@ -14,11 +14,10 @@ CountedListTable::~CountedListTable() = default;
 
 std::optional<CountedListTable::CountedRow> CountedListTable::findValue(const QString& value)
 {
-    velorin::SqlStatement q(*this, m_selectText);
-    q.bind(value);
-    if (!q.exec() || !q.next())
+    const auto row = velorin::selectFirstRow(*this, m_selectText, {value});
+    if (!row)
         return std::nullopt;
-    return CountedRow{q.value(0).toInt(), q.value(1).toInt()};
+    return CountedRow{row->value(0).toInt(), row->value(1).toInt()};
 }
 
 QStringList CountedListTable::listValues()

@@ -24,8 +24,6 @@ bool ThumbnailStore::saveRecord(DBImageThumbnail* t)
 {
     if (!t)
         return false;
-    velorin::SqlStatement q(*this, velorin::sql::SelectModifyDateByPath);
-    q.bind(t->fullPath);
-    const bool exists = q.exec() && q.next();
+    const bool exists = velorin::selectFirstRow(*this, velorin::sql::SelectModifyDateByPath, {t->fullPath}).has_value();
     return exists ? updateRecord(t) : insertRecord(t);
 }

@@ -19,10 +19,8 @@ bool VideoPlayListDB::insertRecord(DBVideoPlayListInfo* p)
         return false;
     const bool inserted = exec(InsertStatement, {p->name, p->description, p->createTime, p->thumbnail,
                                                  p->albumGUID, p->modifyTime, p->fIsDeleted, p->rating});
-    velorin::SqlStatement readBack(*this, velorin::sql::SelectEntryIdsByGuid);
-    readBack.bind(p->albumGUID);
-    if (readBack.exec() && readBack.next())
-        p->id = readBack.value(0).toInt();
+    if (const auto row = velorin::selectFirstRow(*this, velorin::sql::SelectEntryIdsByGuid, {p->albumGUID}))
+        p->id = row->value(0).toInt();
     return inserted;
 }
 

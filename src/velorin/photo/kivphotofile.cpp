@@ -29,11 +29,8 @@ ThumbnailStore* storeFor(KivPhotoFile::PixmapSize size)
 // The stored thumbnail bytes of `path` in `store`; empty when there is no row.
 QByteArray storedThumbnail(ThumbnailStore* store, const QString& path)
 {
-    velorin::SqlStatement q(*store, velorin::sql::SelectThumbnailByPath);
-    q.bind(path);
-    if (q.exec() && q.next())
-        return q.value(0).toByteArray();
-    return QByteArray();
+    const auto row = velorin::selectFirstRow(*store, velorin::sql::SelectThumbnailByPath, {path});
+    return row ? row->value(0).toByteArray() : QByteArray();
 }
 
 } // namespace
@@ -104,10 +101,8 @@ QPixmap KivPhotoFile::loadPixmap(PixmapSize size)
     if (!cached.loadFromData(storedThumbnail(store, dbInfo.fullPath), "BMP"))
         return cached;
 
-    velorin::SqlStatement angle(*images, ImageInfoDB::SelectRotateAngle);
-    angle.bind(dbInfo.fullPath);
-    if (angle.exec() && angle.next()) {
-        const int r = angle.value(0).toInt() % 360; // keeps the sign: -90 stays -90
+    if (const auto angle = velorin::selectFirstRow(*images, ImageInfoDB::SelectRotateAngle, {dbInfo.fullPath})) {
+        const int r = angle->value(0).toInt() % 360; // keeps the sign: -90 stays -90
         if (r != 0)
             cached = cached.transformed(QTransform().rotate(r), Qt::FastTransformation);
     }
@@ -147,19 +142,10 @@ QStringList& KivPhotoFile::getPeopleNameList()
     if (!faces || !people)
         return peopleNames;
 
-    QStringList guids;
-    {
-        velorin::SqlStatement q(*faces, ImageFaceInfoDB::SelectPeopleGuidsByPath);
-        q.bind(dbInfo.fullPath);
-        if (q.exec()) {
-            while (q.next())
-                guids.append(q.value(0).toString());
-        }
-    }
+    const QStringList guids = faces->selectStrings(ImageFaceInfoDB::SelectPeopleGuidsByPath, {dbInfo.fullPath});
     for (const QString& guid : guids) {
-        velorin::SqlStatement name(*people, PeopleInfoDB::SelectNameByGuid);
-        name.bind(guid);
-        peopleNames.append(name.exec() && name.next() ? name.value(0).toString() : QString());
+        const auto name = velorin::selectFirstRow(*people, PeopleInfoDB::SelectNameByGuid, {guid});
+        peopleNames.append(name ? name->value(0).toString() : QString());
     }
     return peopleNames;
 }

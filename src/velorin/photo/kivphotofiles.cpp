@@ -88,27 +88,14 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
                                      DBImageThumbnail& medium, DBImageThumbnail& large)
 {
     ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
-    QVariant storedDate, storedDeleted, storedId, storedSize;
-    bool known = false;
-    {
-        velorin::SqlStatement q(*images, ImageInfoDB::SelectStateByPath);
-        q.bind(info.fullPath);
-        if (q.exec() && q.next()) {
-            known = true;
-            storedDate = q.value(0);
-            storedDeleted = q.value(1);
-            storedId = q.value(2);
-            storedSize = q.value(3);
-        }
-    }
+    // mediaModifyDate, fIsDeleted, id, fileSize
+    const auto stored = velorin::selectFirstRow(*images, ImageInfoDB::SelectStateByPath, {info.fullPath});
 
-    if (!known) {
+    if (!stored) {
         saveThumbnails(mini, small, medium, large);
         images->insertRecord(&info);
-        velorin::SqlStatement id(*images, velorin::sql::SelectIdByPath);
-        id.bind(info.fullPath);
-        if (id.exec() && id.next()) {
-            info.id = id.value(0).toInt();
+        if (const auto id = velorin::selectFirstRow(*images, velorin::sql::SelectIdByPath, {info.fullPath})) {
+            info.id = id->value(0).toInt();
             KivPhotoFile added;
             added.setDBImageInfo(info);
             addPhotoFile(&added);
@@ -117,10 +104,11 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
         return true;
     }
 
-    if (storedDeleted.toInt() != 0) {
+    const int storedId = stored->value(2).toInt();
+    if (stored->value(1).toInt() != 0) {
         // Back from the trash: only the flag changes in the table; the entry
         // carries the caller's values.
-        info.id = storedId.toInt();
+        info.id = storedId;
         if (velorin::SqlStatement(*images, velorin::sql::SetDeletedFlag, {0, info.id}).exec()) {
             KivPhotoFile added;
             added.setDBImageInfo(info);
@@ -130,10 +118,10 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
         return true;
     }
 
-    if (sameFileState(storedDate, storedSize, info)) {
+    if (sameFileState(stored->value(0), stored->value(3), info)) {
         // Unchanged: nothing is written; the entry, when it is in memory,
         // is announced again and selected.
-        if (KivPhotoFile* entry = findPhotoFileByID(storedId.toInt())) {
+        if (KivPhotoFile* entry = findPhotoFileByID(storedId)) {
             updatePhotoFile(entry);
             emit sgnSelPhotoFile(entry, true);
         }
@@ -141,7 +129,7 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
     }
 
     saveThumbnails(mini, small, medium, large);
-    info.id = storedId.toInt();
+    info.id = storedId;
     rewritePhoto(info);
     emit sgnSelPhotoFile(findPhotoFileByID(info.id), true);
     return true;
@@ -151,23 +139,13 @@ bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini
                                        DBImageThumbnail& medium, DBImageThumbnail& large)
 {
     ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
-    QVariant storedDate, storedId, storedSize;
-    bool known = false;
-    {
-        velorin::SqlStatement q(*images, velorin::sql::SelectSaveStateByPath);
-        q.bind(info.fullPath);
-        if (q.exec() && q.next()) {
-            known = true;
-            storedDate = q.value(0);
-            storedId = q.value(1);
-            storedSize = q.value(2);
-        }
-    }
-    if (!known) {
+    // mediaModifyDate, id, fileSize
+    const auto stored = velorin::selectFirstRow(*images, velorin::sql::SelectSaveStateByPath, {info.fullPath});
+    if (!stored) {
         saveThumbnails(mini, small, medium, large);
         images->insertRecord(&info);
-    } else if (!sameFileState(storedDate, storedSize, info)) {
-        info.id = storedId.toInt();
+    } else if (!sameFileState(stored->value(0), stored->value(2), info)) {
+        info.id = stored->value(1).toInt();
         rewritePhoto(info);
     }
     return true;
@@ -238,9 +216,8 @@ bool KivPhotoFiles::updatePhotoFileToDB(DBImageInfo& info, QPhotoUpdateFlag flag
 
 bool KivPhotoFiles::HasTitle(QString& name)
 {
-    velorin::SqlStatement q(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectIdByTitle);
-    q.bind(name);
-    return q.exec() && q.next();
+    return velorin::selectFirstRow(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectIdByTitle, {name})
+        .has_value();
 }
 
 void KivPhotoFiles::beginTransaction()

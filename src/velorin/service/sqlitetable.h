@@ -53,6 +53,10 @@ public:
     // NULL in existing rows; readers take NULL as 0.
     bool upgradeDatabaseFrom(QStringList columns);
 
+    // Column 0 of every row `text` returns ("%1" the table name, `values`
+    // bound in order), as text.
+    QStringList selectStrings(const char* text, const QVariantList& values = {});
+
 protected:
     explicit SQLiteTable(const TableDescription& description);
 
@@ -60,9 +64,6 @@ protected:
     // table name, "%2", "%3"... the `numbers`; `values` are bound in order.
     bool exec(const char* text, const QVariantList& values = {},
               std::initializer_list<qint64> numbers = {});
-
-    // Column 0 of every row the statement returns, as text.
-    QStringList selectStrings(const char* text, const QVariantList& values = {});
 
 private:
     const TableDescription& m_description;

@@ -1,5 +1,7 @@
 #include "sqlstatement.h"
 
+#include <QSqlRecord>
+
 #include "sqlitedatabase.h"
 
 namespace velorin {
@@ -58,6 +60,21 @@ SqlStatement& SqlStatement::bind(const QVariant& value)
 bool SqlStatement::exec()
 {
     return m_prepared && m_query.exec();
+}
+
+std::optional<QVariantList> selectFirstRow(SQLiteDatabase& table, const char* text, const QVariantList& values)
+{
+    SqlStatement statement(table, text);
+    for (const QVariant& v : values)
+        statement.bind(v);
+    if (!statement.exec() || !statement.next())
+        return std::nullopt;
+    QVariantList row;
+    const int columns = statement.query().record().count();
+    row.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        row.append(statement.value(i));
+    return row;
 }
 
 bool execStatement(const QSqlDatabase& db, const QString& text, const QVariantList& values)

@@ -3,6 +3,7 @@
 #include <velorin/global.h>
 
 #include <initializer_list>
+#include <optional>
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -66,6 +67,13 @@ private:
     QSqlQuery m_query;
     bool m_prepared = false;
 };
+
+// The columns of the first row `text` returns on the table's connection
+// ("%1" the table name, `values` bound in order); nothing when there is no
+// row or the statement failed. The statement is finished before returning,
+// so it holds no lock on the file afterwards.
+VELORIN_EXPORT std::optional<QVariantList> selectFirstRow(SQLiteDatabase& table, const char* text,
+                                                          const QVariantList& values = {});
 
 // Prepares, binds `values` in order and executes: the whole life of a
 // statement that returns no rows.
