@@ -9,6 +9,8 @@
 
 #include <velorin/service/collectioncore.h>
 #include <velorin/service/databaseservice.h>
+#include <velorin/service/velorin.h>
+#include <velorin/service/databaseservice.h>
 #include <velorin/service/sqlitedatabase.h>
 #include <velorin/service/sqlitetable.h>
 #include <velorin/service/sqlstatement.h>

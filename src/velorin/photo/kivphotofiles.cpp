@@ -7,6 +7,7 @@
 
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/databaseservice.h>
+#include <velorin/service/velorin.h>
 #include <velorin/service/sqlstatement.h>
 
 namespace {
@@ -151,6 +152,13 @@ bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini
     return true;
 }
 
+// A photo removed for good gives back its tag and its place to their
+// models, and leaves every album, when the facade has those models.
+void KivPhotoFiles::releaseMemberships(DBImageInfo& info)
+{
+    Q_UNUSED(info);
+}
+
 bool KivPhotoFiles::rewritePhoto(DBImageInfo& info)
 {
     KivPhotoFile file;
@@ -191,6 +199,155 @@ bool KivPhotoFiles::saveLargeThumbnail(DBImageThumbnail& t)
 {
     getDatabaseService()->getImageThumbnailLargeDB()->saveRecord(&t);
     return true;
+}
+
+bool KivPhotoFiles::setDeletedFlag(KivPhotoFile* p, int deleted)
+{
+    if (!p)
+        return false;
+    const bool ok =
+        velorin::SqlStatement(*getDatabaseService()->getImageInfoDB(), velorin::sql::SetDeletedFlag, {deleted, p->dbInfo.id})
+            .exec();
+    if (ok)
+        deletePhotoFile(p);
+    return ok;
+}
+
+bool KivPhotoFiles::sendPhotoFileToTrashcan(KivPhotoFile* p)
+{
+    return setDeletedFlag(p, 1);
+}
+
+bool KivPhotoFiles::restorePhotoFileToLib(KivPhotoFile* p)
+{
+    return setDeletedFlag(p, 0);
+}
+
+bool KivPhotoFiles::deletePhotoFileFromDB(KivPhotoFile* p)
+{
+    if (!p)
+        return false;
+    DatabaseService* service = getDatabaseService();
+    if (!velorin::SqlStatement(*service->getImageInfoDB(), velorin::sql::DeleteRowById, {p->dbInfo.id}).exec())
+        return false;
+    for (SQLiteDatabase* store : photoDatabases()) {
+        if (store != service->getImageInfoDB())
+            velorin::execStatement(store->getDatabase(), velorin::tableStatement(velorin::sql::DeleteByPath, store->getTableName()),
+                                   {p->dbInfo.fullPath});
+    }
+    releaseMemberships(p->dbInfo);
+    deletePhotoFile(p);
+    return true;
+}
+
+bool KivPhotoFiles::saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bRevert, DBImageThumbnail& mini,
+                                      DBImageThumbnail& small, DBImageThumbnail& medium, DBImageThumbnail& large)
+{
+    if (!p)
+        return false;
+    DatabaseService* service = getDatabaseService();
+    ImageInfoDB* images = service->getImageInfoDB();
+    const QString text = QStringLiteral("update ") + images->getTableName() + QStringLiteral(" set ")
+        + QStringLiteral("fullPath=? ") + QStringLiteral(", fIsEdited=%1 ").arg(bRevert ? 0 : 1)
+        + QStringLiteral(", fRotateAngle=%1 ").arg(p->dbInfo.fRotateAngle)
+        + QStringLiteral(", fileSize=%1 ").arg(p->dbInfo.fileSize) + QStringLiteral(", mediaModifyDate=? ")
+        + QStringLiteral("where id=%1").arg(p->dbInfo.id);
+    const bool written = velorin::execStatement(images->getDatabase(), text, {newPath, p->dbInfo.mediaModifyDate});
+
+    const QString oldPath = p->dbInfo.fullPath;
+    p->dbInfo.fullPath = newPath;
+    p->dbInfo.originalPath = bRevert ? QString() : oldPath;
+    p->dbInfo.fIsEdited = !bRevert;
+    if (p == findPhotoFileByID(p->dbInfo.id))
+        reindex(); // the stored entry's path changed in place
+    p->saveMemory();
+    saveThumbnails(mini, small, medium, large);
+    if (written)
+        updatePhotoFile(p);
+
+    AlbumFileListDB* albumEntries = service->getAlbumFileListDB();
+    const QString moveEntries = QStringLiteral("update ") + albumEntries->getTableName() + QStringLiteral(" set ")
+        + QString::fromLatin1(AlbumFileListDB::SetPathFragment)
+        + QString::fromLatin1(AlbumFileListDB::WhereFileId).arg(p->dbInfo.id);
+    velorin::execStatement(albumEntries->getDatabase(), moveEntries, {newPath});
+    return written;
+}
+
+bool KivPhotoFiles::saveRotateAngle(KivPhotoFile* p, QPhotoUpdateFlag flags)
+{
+    if (!p)
+        return false;
+    p->saveMemory();
+    return updatePhotoFileToDB(p, flags);
+}
+
+bool KivPhotoFiles::saveThumbnail(DBImageThumbnail& mini, DBImageThumbnail& small, DBImageThumbnail& medium,
+                                  DBImageThumbnail& large)
+{
+    DatabaseService* s = getDatabaseService();
+    // All four are attempted, whatever the earlier ones gave.
+    const bool m = s->getImageThumbnailMiniDB()->saveRecord(&mini);
+    const bool sm = s->getImageThumbnailSmallDB()->saveRecord(&small);
+    const bool me = s->getImageThumbnailMediumDB()->saveRecord(&medium);
+    const bool l = s->getImageThumbnailLargeDB()->saveRecord(&large);
+    return m && sm && me && l;
+}
+
+bool KivPhotoFiles::restoreDBImageInfo4LostImageFile(KivPhotoFile* p, DBImageThumbnail& mini, DBImageThumbnail& small,
+                                                     DBImageThumbnail& medium, DBImageThumbnail& large,
+                                                     QPhotoUpdateFlag flags)
+{
+    if (!p)
+        return false;
+    p->saveMemory();
+    if (!saveThumbnail(mini, small, medium, large))
+        return false;
+    updatePhotoFileToDB(p, flags);
+    return true;
+}
+
+void KivPhotoFiles::loadPhotoRoll()
+{
+    velorin::SqlStatement q(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectPhotoRoll);
+    q.query().setForwardOnly(true);
+    if (!q.exec())
+        return;
+    KivPhotoFile row;
+    while (q.next()) {
+        if (findPhotoFileByID(q.value(ImageInfoDB::ColId).toInt()))
+            continue;
+        ImageInfoDB::readRecord(q.query(), row.dbInfo);
+        addPhotoFile(&row);
+    }
+}
+
+bool KivPhotoFiles::isPhotoRoll(QString& path)
+{
+    QString stored = path;
+    stored.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const auto row =
+        velorin::selectFirstRow(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectPhotoRollFlag, {stored});
+    return row && row->value(0).toBool();
+}
+
+int KivPhotoFiles::getLatestPhotoRollID()
+{
+    // Earlier than every real photo: midnight, 1 January of the year 70.
+    QDateTime latest(QDate(70, 1, 1), QTime(0, 0));
+    if (!latest.isValid())
+        return -1;
+    int result = -1;
+    velorin::SqlStatement q(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectPhotoRollRows);
+    if (q.exec()) {
+        while (q.next()) {
+            const QDateTime modified = q.value(0).toDateTime();
+            if (modified >= latest) {
+                latest = modified;
+                result = q.value(1).toInt();
+            }
+        }
+    }
+    return result;
 }
 
 bool KivPhotoFiles::updatePhotoFileToDB(KivPhotoFile* file, QPhotoUpdateFlag flags)

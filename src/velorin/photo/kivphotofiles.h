@@ -92,6 +92,39 @@ public:
     // Whether a title is in use, ignoring letter case (trash included).
     bool HasTitle(QString& name);
 
+    // Moves the row into the trash (or, called on the trash, back into the
+    // library) and takes the entry out of this instance only; the other
+    // instance learns of it from the application. The result of the
+    // statement; memory is left alone when it fails.
+    bool sendPhotoFileToTrashcan(KivPhotoFile* p);
+    bool restorePhotoFileToLib(KivPhotoFile* p);
+    // Removes the row for good with its thumbnails, and releases its tag,
+    // its place and its album memberships through the facade's models.
+    bool deletePhotoFileFromDB(KivPhotoFile* p);
+    // After the editor wrote the edited picture to newPath (or, bRevert,
+    // switched back to the original): moves the row and the album entries
+    // to newPath and stores the new thumbnails. p changes in memory whatever
+    // the statement's result; originalPath is kept in memory only.
+    bool saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bRevert, DBImageThumbnail& mini,
+                           DBImageThumbnail& small, DBImageThumbnail& medium, DBImageThumbnail& large);
+    // Drops p's cached thumbnails and writes the flagged columns.
+    bool saveRotateAngle(KivPhotoFile* p, QPhotoUpdateFlag flags);
+    // Upserts the four thumbnails; true when all four were written.
+    bool saveThumbnail(DBImageThumbnail& mini, DBImageThumbnail& small, DBImageThumbnail& medium,
+                       DBImageThumbnail& large);
+    // A lost photo found again: its thumbnails, then (only when all four
+    // were written) its flagged columns. True once the thumbnails are saved.
+    bool restoreDBImageInfo4LostImageFile(KivPhotoFile* p, DBImageThumbnail& mini, DBImageThumbnail& small,
+                                          DBImageThumbnail& medium, DBImageThumbnail& large,
+                                          QPhotoUpdateFlag flags);
+    // Adds the photo-roll rows of the library that are not in memory yet.
+    void loadPhotoRoll();
+    // Whether the row of `path` (backslashes read as slashes) is in the roll.
+    bool isPhotoRoll(QString& path);
+    // The id of the photo-roll row with the newest modification time (the
+    // later row on a tie, trash included); -1 when there is none.
+    int getLatestPhotoRollID();
+
     // On this thread's connections of the image table and the four stores.
     void beginTransaction();
     void endTransaction();
@@ -116,6 +149,8 @@ private:
     void loadRows(const char* statement, CIsLoadCancled* cancel);
     void saveThumbnails(DBImageThumbnail& mini, DBImageThumbnail& small, DBImageThumbnail& medium,
                         DBImageThumbnail& large);
+    bool setDeletedFlag(KivPhotoFile* p, int deleted);
+    void releaseMemberships(DBImageInfo& info);
     bool saveMiniThumbnail(DBImageThumbnail& t);
     bool saveSmallThumbnail(DBImageThumbnail& t);
     bool saveMediumThumbnail(DBImageThumbnail& t);

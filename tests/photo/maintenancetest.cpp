@@ -1,0 +1,196 @@
+// Life of a photo beyond the scan: trash and restore between the library
+// and the trash instances, removal for good, edits, rotation, lost files and
+// the photo roll.
+
+#include <QSignalSpy>
+#include <QSqlQuery>
+
+#include <velorin/velorin.h>
+
+#include "support/photofixtures.h"
+#include "support/temphome.h"
+
+namespace {
+
+class MaintenanceTest : public PhotoCatalogueTest
+{
+protected:
+    // Inserts a row with four thumbnails and returns its id.
+    int catalogued(DBImageInfo info)
+    {
+        DBImageThumbnail t = thumbnailRecord(info.fullPath, quadrantBmp(8, 8));
+        KivPhotoFiles bulk;
+        DBImageThumbnail a = t, b = t, c = t, d = t;
+        bulk._savePhotoFileToDB(info, a, b, c, d);
+        const auto id = velorin::selectFirstRow(*service->getImageInfoDB(), velorin::sql::SelectIdByPath, {info.fullPath});
+        return id ? id->value(0).toInt() : -1;
+    }
+
+    QVariantList column(const QString& sql)
+    {
+        QVariantList values;
+        QSqlQuery q(service->getImageInfoDB()->getDatabase());
+        q.exec(sql);
+        while (q.next())
+            values.append(q.value(0));
+        return values;
+    }
+
+    int thumbnailRows(const QString& path)
+    {
+        int rows = 0;
+        for (ThumbnailStore* store : std::initializer_list<ThumbnailStore*>{
+                 service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
+                 service->getImageThumbnailMediumDB(), service->getImageThumbnailLargeDB()})
+            rows += velorin::selectFirstRow(*store, velorin::sql::SelectThumbnailByPath, {path}) ? 1 : 0;
+        return rows;
+    }
+};
+
+TEST_F(MaintenanceTest, TrashAndRestoreTouchOnlyTheInstanceCalled)
+{
+    const int id = catalogued(photoRecord(QStringLiteral("/m/a.jpg")));
+    KivPhotoFiles library;
+    KivPhotoFiles trash;
+    library.loadImageInfoFromDatabase(nullptr);
+    QSignalSpy libraryDeleted(&library, &KivPhotoFiles::photoFileDeleted);
+    QSignalSpy trashAdded(&trash, &KivPhotoFiles::photoFileAdded);
+
+    ASSERT_TRUE(library.sendPhotoFileToTrashcan(library.getPhotoFile(0)));
+    EXPECT_EQ(libraryDeleted.count(), 1);
+    EXPECT_EQ(library.photoFilesCount(), 0);
+    EXPECT_EQ(trashAdded.count(), 0);
+    EXPECT_EQ(column(QStringLiteral("select fIsDeleted from ImageInfo")), (QVariantList{1}));
+    EXPECT_EQ(thumbnailRows(QStringLiteral("/m/a.jpg")), 4) << "thumbnails stay with a trashed photo";
+
+    trash.loadDeletedImageInfoFromDatabase();
+    ASSERT_EQ(trash.photoFilesCount(), 1);
+    QSignalSpy trashDeleted(&trash, &KivPhotoFiles::photoFileDeleted);
+    ASSERT_TRUE(trash.restorePhotoFileToLib(trash.getPhotoFile(0)));
+    EXPECT_EQ(trashDeleted.count(), 1);
+    EXPECT_EQ(library.photoFilesCount(), 0) << "the library learns of it from the application";
+    EXPECT_EQ(column(QStringLiteral("select fIsDeleted from ImageInfo where id=%1").arg(id)), (QVariantList{0}));
+}
+
+TEST_F(MaintenanceTest, PurgeRemovesRowAndThumbnails)
+{
+    catalogued(photoRecord(QStringLiteral("/m/keep.jpg")));
+    catalogued(photoRecord(QStringLiteral("/m/gone.jpg")));
+    KivPhotoFiles library;
+    library.loadImageInfoFromDatabase(nullptr);
+    QString gone = QStringLiteral("/m/gone.jpg");
+    QSignalSpy deleted(&library, &KivPhotoFiles::photoFileDeleted);
+    ASSERT_TRUE(library.deletePhotoFileFromDB(library.findPhotoFile(gone)));
+    EXPECT_EQ(deleted.count(), 1);
+    EXPECT_EQ(column(QStringLiteral("select fullPath from ImageInfo")), (QVariantList{QStringLiteral("/m/keep.jpg")}));
+    EXPECT_EQ(thumbnailRows(gone), 0);
+    EXPECT_EQ(thumbnailRows(QStringLiteral("/m/keep.jpg")), 4);
+}
+
+TEST_F(MaintenanceTest, EditedPhotoMovesInMemoryAndTable)
+{
+    const int id = catalogued(photoRecord(QStringLiteral("/m/orig.jpg")));
+    DBAlbumFileList entry;
+    entry.albumGUID = QStringLiteral("{album}");
+    entry.fullPath = QStringLiteral("/m/orig.jpg");
+    entry.fileID = id;
+    ASSERT_TRUE(service->getAlbumFileListDB()->insertRecord(&entry));
+
+    KivPhotoFiles library;
+    library.loadImageInfoFromDatabase(nullptr);
+    KivPhotoFile* p = library.getPhotoFile(0);
+    p->dbInfo.fileSize = 4321;
+    p->dbInfo.fRotateAngle = 90;
+    QString edited = QStringLiteral("/e/orig edited.jpg");
+    DBImageThumbnail t = thumbnailRecord(edited, quadrantBmp(6, 6));
+    DBImageThumbnail a = t, b = t, c = t, d = t;
+    QSignalSpy updated(&library, &KivPhotoFiles::photoFileUpdated);
+    ASSERT_TRUE(library.saveModifiedPhoto(p, edited, false, a, b, c, d));
+
+    EXPECT_EQ(p->dbInfo.fullPath, edited);
+    EXPECT_EQ(p->dbInfo.originalPath, QStringLiteral("/m/orig.jpg"));
+    EXPECT_TRUE(p->dbInfo.fIsEdited);
+    EXPECT_EQ(updated.count(), 1);
+    EXPECT_EQ(library.findPhotoFile(edited), p) << "found under its new path";
+    QSqlQuery q(service->getImageInfoDB()->getDatabase());
+    ASSERT_TRUE(q.exec(QStringLiteral("select fullPath, fIsEdited, fRotateAngle, fileSize, originalPath from ImageInfo")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), edited);
+    EXPECT_EQ(q.value(1).toInt(), 1);
+    EXPECT_EQ(q.value(2).toInt(), 90);
+    EXPECT_EQ(q.value(3).toLongLong(), 4321);
+    EXPECT_TRUE(q.value(4).isNull()) << "originalPath is kept in memory only";
+    EXPECT_EQ(thumbnailRows(edited), 4);
+    const auto moved = velorin::selectFirstRow(*service->getAlbumFileListDB(),
+                                               "select fullPath from %1 where albumGUID=?", {entry.albumGUID});
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->value(0).toString(), edited);
+
+    // Reverting switches back and clears the original in memory.
+    QString original = QStringLiteral("/m/orig.jpg");
+    ASSERT_TRUE(library.saveModifiedPhoto(p, original, true, a, b, c, d));
+    EXPECT_FALSE(p->dbInfo.fIsEdited);
+    EXPECT_TRUE(p->dbInfo.originalPath.isEmpty());
+    EXPECT_EQ(column(QStringLiteral("select fIsEdited from ImageInfo")), (QVariantList{0}));
+}
+
+TEST_F(MaintenanceTest, LostPhotoNeedsAllFourThumbnails)
+{
+    catalogued(photoRecord(QStringLiteral("/m/lost.jpg")));
+    KivPhotoFiles library;
+    library.loadImageInfoFromDatabase(nullptr);
+    KivPhotoFile* p = library.getPhotoFile(0);
+    p->dbInfo.fIsLocalLost = true;
+    DBImageThumbnail t = thumbnailRecord(p->dbInfo.fullPath, quadrantBmp(4, 4));
+    DBImageThumbnail a = t, b = t, c = t, d = t;
+    EXPECT_TRUE(library.restoreDBImageInfo4LostImageFile(p, a, b, c, d, QPUpdateLocalLost));
+    EXPECT_EQ(column(QStringLiteral("select fIsLocalLost from ImageInfo")), (QVariantList{1}));
+    EXPECT_TRUE(library.restoreDBImageInfo4LostImageFile(p, a, b, c, d, 0)) << "the record update may fail";
+
+    // A store that cannot be written: nothing of the record is written.
+    QSqlQuery(service->getImageThumbnailLargeDB()->getDatabase()).exec(QStringLiteral("drop table ImageThumbnail"));
+    p->dbInfo.fIsLocalLost = false;
+    EXPECT_FALSE(library.restoreDBImageInfo4LostImageFile(p, a, b, c, d, QPUpdateLocalLost));
+    EXPECT_EQ(column(QStringLiteral("select fIsLocalLost from ImageInfo")), (QVariantList{1}));
+
+    p->dbInfo.fRotateAngle = 180;
+    EXPECT_TRUE(library.saveRotateAngle(p, QPUpdateRotateAngle));
+    EXPECT_EQ(column(QStringLiteral("select fRotateAngle from ImageInfo")), (QVariantList{180}));
+}
+
+TEST_F(MaintenanceTest, PhotoRollQueries)
+{
+    KivPhotoFiles library;
+    EXPECT_EQ(library.getLatestPhotoRollID(), -1);
+    const QDateTime noon(QDate(2024, 7, 1), QTime(12, 0));
+    DBImageInfo first = photoRecord(QStringLiteral("C:/Roll/one.jpg"), noon);
+    first.fIsPhotoRoll = true;
+    DBImageInfo second = photoRecord(QStringLiteral("C:/Roll/two.jpg"), noon);
+    second.fIsPhotoRoll = true;
+    DBImageInfo older = photoRecord(QStringLiteral("C:/Roll/old.jpg"), noon.addDays(-3));
+    older.fIsPhotoRoll = true;
+    older.fIsDeleted = true;
+    catalogued(first);
+    const int secondId = catalogued(second);
+    catalogued(older);
+    catalogued(photoRecord(QStringLiteral("/m/not-roll.jpg"), noon.addDays(5)));
+    EXPECT_EQ(library.getLatestPhotoRollID(), secondId) << "on a tie the row read last wins";
+
+    QString backslashed = QStringLiteral("C:\\Roll\\one.jpg");
+    EXPECT_TRUE(library.isPhotoRoll(backslashed));
+    QString otherCase = QStringLiteral("c:/roll/one.jpg");
+    EXPECT_FALSE(library.isPhotoRoll(otherCase));
+
+    QString one = QStringLiteral("C:/Roll/one.jpg");
+    KivPhotoFile present;
+    present.dbInfo = first;
+    present.dbInfo.id = catalogued(first);
+    library.addPhotoFile(&present);
+    library.loadPhotoRoll();
+    EXPECT_EQ(library.photoFilesCount(), 2) << "the roll's second photo joins; present and trashed ones do not";
+    library.loadPhotoRoll();
+    EXPECT_EQ(library.photoFilesCount(), 2);
+    EXPECT_NE(library.findPhotoFile(one), nullptr);
+}
+
+} // namespace
