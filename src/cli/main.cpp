@@ -21,6 +21,9 @@ struct Command
 const Command commands[] = {
     {"init", "init [--video]   open (creating when missing) the photo or video catalogue and list its files",
      velorin::cli::init},
+    {"tags", "tags             list the photo tags with the number of photos carrying each", velorin::cli::tags},
+    {"places", "places           list the photo places with their counts and stored positions",
+     velorin::cli::places},
 };
 
 int usage(QTextStream& out, int status)

@@ -41,8 +41,10 @@
 #include <velorin/db/videoplaylistmappingdb.h>
 
 #include <velorin/photo/cisloadcancled.h>
+#include <velorin/photo/kivphotoaddresses.h>
 #include <velorin/photo/kivphotofile.h>
 #include <velorin/photo/kivphotofiles.h>
+#include <velorin/photo/kivphototags.h>
 #include <velorin/photo/photoupdateflag.h>
 
 #include <velorin/views/chunkedvector.h>

@@ -1,0 +1,72 @@
+#include <QLocale>
+#include <QTextStream>
+
+#include <velorin/velorin.h>
+
+#include "commands.h"
+
+namespace velorin::cli {
+
+namespace {
+
+// Neither command takes arguments.
+bool noArguments(const char* command, const QStringList& args)
+{
+    if (args.isEmpty())
+        return true;
+    QTextStream(stderr) << "velorin " << command << ": unknown argument '" << args.first() << "'\n";
+    return false;
+}
+
+// Coordinates as short as they can be written and read back unchanged.
+QString coordinate(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+int tags(const QStringList& args)
+{
+    if (!noArguments("tags", args))
+        return 2;
+    DatabaseService* service = getDatabaseService();
+    service->Initialize(true);
+    {
+        QTextStream out(stdout);
+        KivPhotoTags model(nullptr);
+        TagListDB* table = service->getTagListDB();
+        for (const QString& tag : model.getAllPhotoFilesTagList()) {
+            const auto row = table->findValue(tag);
+            out << (row ? row->count : 0) << '\t' << tag << '\n';
+        }
+    }
+    service->UnInitialize();
+    return 0;
+}
+
+int places(const QStringList& args)
+{
+    if (!noArguments("places", args))
+        return 2;
+    DatabaseService* service = getDatabaseService();
+    service->Initialize(true);
+    {
+        QTextStream out(stdout);
+        KivPhotoAddresses model(nullptr);
+        for (QString& name : model.getAllPhotoFilesAddressList()) {
+            DBAddressInfo info;
+            model.GetGPSBy(name, info);
+            out << info.count << '\t' << name;
+            // A place first seen on a photo without a position keeps the
+            // sentinel; there is nothing to show for it.
+            if (info.latitude != velorin::NoLatitude && info.longitude != velorin::NoLongitude)
+                out << '\t' << coordinate(info.latitude) << ',' << coordinate(info.longitude);
+            out << '\n';
+        }
+    }
+    service->UnInitialize();
+    return 0;
+}
+
+} // namespace velorin::cli

@@ -1,0 +1,63 @@
+#include "kivphotoaddresses.h"
+
+#include <algorithm>
+
+#include <velorin/service/databaseservice.h>
+
+namespace {
+
+AddrListDB* addressTable()
+{
+    DatabaseService* service = getDatabaseService();
+    return service ? service->getAddrListDB() : nullptr;
+}
+
+} // namespace
+
+KivPhotoAddresses::KivPhotoAddresses(QObject* parent)
+    : QObject(parent)
+{
+}
+
+KivPhotoAddresses::~KivPhotoAddresses() = default;
+
+QStringList& KivPhotoAddresses::getAllPhotoFilesAddressList()
+{
+    addressList.clear();
+    if (AddrListDB* table = addressTable()) {
+        addressList = table->listValues();
+        std::sort(addressList.begin(), addressList.end(), caseInsensitiveLessThan);
+    }
+    return addressList;
+}
+
+bool KivPhotoAddresses::addPhotoAddressToDB(DBAddressInfo& info)
+{
+    AddrListDB* table = addressTable();
+    return table && table->addAddressUse(info);
+}
+
+bool KivPhotoAddresses::updatePhotoAddressToDB(DBAddressInfo& info)
+{
+    return addPhotoAddressToDB(info);
+}
+
+bool KivPhotoAddresses::deletePhotoAddressToDB(QString& addr)
+{
+    AddrListDB* table = addressTable();
+    if (!table)
+        return false;
+    table->removeAddressUse(addr);
+    return true;
+}
+
+bool KivPhotoAddresses::GetGPSBy(QString& addr, DBAddressInfo& out)
+{
+    AddrListDB* table = addressTable();
+    return table && table->lookupPosition(addr, out);
+}
+
+bool KivPhotoAddresses::caseInsensitiveLessThan(const QString& a, const QString& b)
+{
+    return a.localeAwareCompare(b) < 0;
+}

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# velorin tags and velorin places in a HOME of their own: rows written into
+# the catalogue by hand come out sorted in the locale's order with their
+# counts, places with their stored position when they have one.
+set -euo pipefail
+tool=$1
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data
+# The tool sorts in the collation of the locale it is given (which need not
+# be installed for that); the shell itself keeps its own.
+velorin() { env LC_ALL=en_US.UTF-8 "$tool" "$@"; }
+db=$home/data/Brennart/Quillon/KivPhoto/ImageInfo.db
+
+velorin init >/dev/null
+test -z "$(velorin tags)"
+test -z "$(velorin places)"
+
+sqlite3 "$db" <<'SQL'
+INSERT INTO TagList(tag, count) VALUES('cherry', 2), ('Banana', 1), ('apple', 5), ('zebra', 1), ('öl', 3);
+INSERT INTO AddrList(addr, count, latitude, longitude, altitude) VALUES
+  ('Oslo', 4, 59.91273, 10.74609, 23), ('bergen', 1, 60.39299, 5.32415, 12.5),
+  ('Atlantis', 2, 10000, 10000, -10000000);
+SQL
+
+out=$(velorin tags)
+echo "$out"
+expected=$(printf '5\tapple\n1\tBanana\n2\tcherry\n3\töl\n1\tzebra')
+test "$out" = "$expected"
+
+out=$(velorin places)
+echo "$out"
+expected=$(printf '2\tAtlantis\n1\tbergen\t60.39299,5.32415\n4\tOslo\t59.91273,10.74609')
+test "$out" = "$expected"
+
+# Listing reads only: the file is the same afterwards.
+sum=$(md5sum <"$db")
+velorin tags >/dev/null
+velorin places >/dev/null
+test "$sum" = "$(md5sum <"$db")"
+
+set +e
+velorin tags --bogus >"$home/out" 2>"$home/err"
+status=$?
+set -e
+test "$status" -eq 2
+test ! -s "$home/out"
+grep -q "unknown argument '--bogus'" "$home/err"
+if velorin places extra 2>/dev/null; then exit 1; fi
+echo OK
