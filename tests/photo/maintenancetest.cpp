@@ -87,6 +87,57 @@ TEST_F(MaintenanceTest, PurgeRemovesRowAndThumbnails)
     EXPECT_EQ(thumbnailRows(QStringLiteral("/m/keep.jpg")), 4);
 }
 
+TEST_F(MaintenanceTest, PurgeGivesBackTagAndPlaceThroughTheFacade)
+{
+    Velorin* facade = getVelorin();
+    facade->Initialize(true);
+    KivPhotoTags* tags = facade->getKivPhotoTags();
+    KivPhotoAddresses* places = facade->getKivPhotoAddresses();
+    ASSERT_TRUE(tags && places);
+    DBImageInfo info = photoRecord(QStringLiteral("/m/tagged.jpg"));
+    info.mediaTag = QStringLiteral("sea");
+    info.address = QStringLiteral("Bergen");
+    catalogued(info);
+    DBImageInfo bare = photoRecord(QStringLiteral("/m/bare.jpg"));
+    catalogued(bare);
+    for (int i = 0; i < 2; ++i) {
+        tags->addPhotoTagToDB(info.mediaTag);
+        DBAddressInfo place;
+        place.addr = info.address;
+        places->addPhotoAddressToDB(place);
+    }
+    KivPhotoFiles* library = facade->getKivPhotoFiles();
+    library->loadImageInfoFromDatabase(nullptr);
+    QString tagged = info.fullPath;
+    QString plain = bare.fullPath;
+    ASSERT_TRUE(library->deletePhotoFileFromDB(library->findPhotoFile(tagged)));
+    ASSERT_TRUE(library->deletePhotoFileFromDB(library->findPhotoFile(plain))) << "nothing to give back";
+    EXPECT_EQ(service->getTagListDB()->findValue(info.mediaTag)->count, 1);
+    EXPECT_EQ(service->getAddrListDB()->findValue(info.address)->count, 1);
+    EXPECT_EQ(library->photoFilesCount(), 0);
+    facade->UnInitialize();
+}
+
+TEST_F(MaintenanceTest, FacadeCreatesOnceAndDeletesAll)
+{
+    Velorin* facade = getVelorin();
+    EXPECT_EQ(facade->getKivPhotoFiles(), nullptr);
+    facade->Initialize(true);
+    KivPhotoFiles* photos = facade->getKivPhotoFiles();
+    KivPhotoFiles* trash = facade->getDeletedPhotoFiles();
+    ASSERT_TRUE(photos && trash && facade->getKivPhotoTags() && facade->getKivPhotoAddresses());
+    EXPECT_NE(photos, trash);
+    facade->Initialize(true);
+    EXPECT_EQ(facade->getKivPhotoFiles(), photos) << "a second call creates nothing";
+    facade->Initialize(false);
+    EXPECT_EQ(facade->getDeletedPhotoFiles(), trash) << "the photo side stays";
+    facade->UnInitialize();
+    EXPECT_EQ(facade->getKivPhotoFiles(), nullptr);
+    EXPECT_EQ(facade->getDeletedPhotoFiles(), nullptr);
+    EXPECT_EQ(facade->getKivPhotoTags(), nullptr);
+    EXPECT_EQ(facade->getKivPhotoAddresses(), nullptr);
+}
+
 TEST_F(MaintenanceTest, EditedPhotoMovesInMemoryAndTable)
 {
     const int id = catalogued(photoRecord(QStringLiteral("/m/orig.jpg")));

@@ -7,6 +7,8 @@
 
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/databaseservice.h>
+#include <velorin/photo/kivphotoaddresses.h>
+#include <velorin/photo/kivphototags.h>
 #include <velorin/service/velorin.h>
 #include <velorin/service/sqlstatement.h>
 
@@ -152,11 +154,16 @@ bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini
     return true;
 }
 
-// A photo removed for good gives back its tag and its place to their
-// models, and leaves every album, when the facade has those models.
+// A photo removed for good gives back its tag and its place to the
+// facade's models, when it has them. (Album memberships join here with the
+// album collection.)
 void KivPhotoFiles::releaseMemberships(DBImageInfo& info)
 {
-    Q_UNUSED(info);
+    Velorin* facade = getVelorin();
+    if (KivPhotoTags* tags = facade->getKivPhotoTags(); tags && !info.mediaTag.isEmpty())
+        tags->deletePhotoTagToDB(info.mediaTag);
+    if (KivPhotoAddresses* places = facade->getKivPhotoAddresses(); places && !info.address.isEmpty())
+        places->deletePhotoAddressToDB(info.address);
 }
 
 bool KivPhotoFiles::rewritePhoto(DBImageInfo& info)

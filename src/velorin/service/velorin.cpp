@@ -1,6 +1,8 @@
 #include "velorin.h"
 
+#include <velorin/photo/kivphotoaddresses.h>
 #include <velorin/photo/kivphotofiles.h>
+#include <velorin/photo/kivphototags.h>
 
 namespace {
 
@@ -37,6 +39,10 @@ void Velorin::Initialize(bool mode)
             photoFiles = new KivPhotoFiles(nullptr);
         if (!deletedPhotoFiles)
             deletedPhotoFiles = new KivPhotoFiles(nullptr);
+        if (!photoTags)
+            photoTags = new KivPhotoTags(nullptr);
+        if (!photoAddresses)
+            photoAddresses = new KivPhotoAddresses(nullptr);
     }
 }
 
@@ -44,4 +50,6 @@ void Velorin::UnInitialize()
 {
     release(photoFiles);
     release(deletedPhotoFiles);
+    release(photoTags);
+    release(photoAddresses);
 }
