@@ -41,6 +41,8 @@
 #include <velorin/db/videoplaylistmappingdb.h>
 
 #include <velorin/photo/cisloadcancled.h>
+#include <velorin/photo/kivphotoalbum.h>
+#include <velorin/photo/kivphotoalbums.h>
 #include <velorin/photo/kivphotoaddresses.h>
 #include <velorin/photo/kivphotofile.h>
 #include <velorin/photo/kivphotofiles.h>

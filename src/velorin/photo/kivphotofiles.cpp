@@ -8,6 +8,7 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/databaseservice.h>
 #include <velorin/photo/kivphotoaddresses.h>
+#include <velorin/photo/kivphotoalbums.h>
 #include <velorin/photo/kivphototags.h>
 #include <velorin/service/velorin.h>
 #include <velorin/service/sqlstatement.h>
@@ -155,8 +156,7 @@ bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini
 }
 
 // A photo removed for good gives back its tag and its place to the
-// facade's models, when it has them. (Album memberships join here with the
-// album collection.)
+// facade's models and leaves every album, when the facade has them.
 void KivPhotoFiles::releaseMemberships(DBImageInfo& info)
 {
     Velorin* facade = getVelorin();
@@ -164,6 +164,8 @@ void KivPhotoFiles::releaseMemberships(DBImageInfo& info)
         tags->deletePhotoTagToDB(info.mediaTag);
     if (KivPhotoAddresses* places = facade->getKivPhotoAddresses(); places && !info.address.isEmpty())
         places->deletePhotoAddressToDB(info.address);
+    if (KivPhotoAlbums* albums = facade->getKivPhotoAlbums())
+        albums->delRecordFromAlbFileListDB(info.fullPath);
 }
 
 bool KivPhotoFiles::rewritePhoto(DBImageInfo& info)

@@ -15,7 +15,7 @@ template <>
 struct CollectionKeys<KivPhotoFile>
 {
     static int id(const KivPhotoFile& f) { return f.dbInfo.id; }
-    static const QString& path(const KivPhotoFile& f) { return f.dbInfo.fullPath; }
+    static QString path(const KivPhotoFile& f) { return f.dbInfo.fullPath; }
 };
 
 // The in-memory photo library: one KivPhotoFile per ImageInfo row, in the

@@ -30,7 +30,8 @@
 // wait on a retire list and are freed once the collection's thread has
 // handled the events queued before the removal, or with the collection.
 //
-// CollectionKeys<T> gives an element's id and path.
+// CollectionKeys<T> gives an element's id and the text key its second
+// index is kept by (a photo's path, an album's GUID in lower case).
 template <class T>
 struct CollectionKeys;
 
@@ -79,11 +80,10 @@ public:
     // Stores a copy of `source` (its operator=) at the end and announces it
     // while the lock is still held, so that a receiver that copies the list
     // and connects in one locked step misses no addition.
-    bool addElement(const T* source)
+    bool addElement(T* source)
     {
         QMutexLocker lock(&m_lock);
-        T* stored = new T;
-        *stored = *source;
+        T* stored = makeStoredCopy(source);
         const int index = int(m_elements.size());
         m_elements.append(stored);
         m_position.insert(stored, index);
@@ -170,6 +170,14 @@ public:
     }
 
 protected:
+    // The object stored for `source`: a new one assigned from it.
+    virtual T* makeStoredCopy(T* source)
+    {
+        T* stored = new T;
+        *stored = *source;
+        return stored;
+    }
+
     virtual void announceAdded(int index, T* element) = 0;
     virtual void announceUpdated(int index, T* element) = 0;
     virtual void announceDeleted(T* element) = 0;

@@ -29,15 +29,14 @@ UpdateFragments::UpdateFragments(const QString& table, const char* where)
 void UpdateFragments::add(const char* clause, const QVariant& value)
 {
     QString fragment = QString::fromUtf8(clause);
-    if (fragment.contains(QLatin1Char('?'))) {
-        m_bound.append(value);
-    } else {
-        const QVariantList numbers =
-            value.typeId() == QMetaType::QVariantList ? value.toList() : QVariantList{value};
-        // Highest first, so that "%1" never eats the start of "%10".
-        for (qsizetype i = numbers.size(); i >= 1; --i)
-            fragment.replace(QLatin1Char('%') + QString::number(i), writtenValue(numbers[i - 1]));
-    }
+    const QVariantList values = value.typeId() == QMetaType::QVariantList ? value.toList() : QVariantList{value};
+    // The values of the "?" come first, in order; the rest are the numbers.
+    const qsizetype boundCount = fragment.count(QLatin1Char('?'));
+    m_bound.append(values.mid(0, boundCount));
+    const QVariantList numbers = values.mid(boundCount);
+    // Highest first, so that "%1" never eats the start of "%10".
+    for (qsizetype i = numbers.size(); i >= 1; --i)
+        fragment.replace(QLatin1Char('%') + QString::number(i), writtenValue(numbers[i - 1]));
     m_fragments.append(fragment);
 }
 

@@ -52,7 +52,8 @@ public:
     // "%1" receives the key (e.g. "where id=%1").
     UpdateFragments(const QString& table, const char* where);
 
-    // Appends a fragment with its value (a list for a group of numbers).
+    // Appends a fragment with its value; a fragment with several markers
+    // takes a list: the values of its "?" in order, then its numbers.
     void add(const char* clause, const QVariant& value);
 
     bool isEmpty() const { return m_fragments.isEmpty(); }

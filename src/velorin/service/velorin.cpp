@@ -1,6 +1,7 @@
 #include "velorin.h"
 
 #include <velorin/photo/kivphotoaddresses.h>
+#include <velorin/photo/kivphotoalbums.h>
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/photo/kivphototags.h>
 
@@ -37,6 +38,8 @@ void Velorin::Initialize(bool mode)
     if (mode) {
         if (!photoFiles)
             photoFiles = new KivPhotoFiles(nullptr);
+        if (!photoAlbums)
+            photoAlbums = new KivPhotoAlbums(photoFiles, nullptr);
         if (!deletedPhotoFiles)
             deletedPhotoFiles = new KivPhotoFiles(nullptr);
         if (!photoTags)
@@ -48,6 +51,8 @@ void Velorin::Initialize(bool mode)
 
 void Velorin::UnInitialize()
 {
+    // Albums go before the photos their views watch.
+    release(photoAlbums);
     release(photoFiles);
     release(deletedPhotoFiles);
     release(photoTags);

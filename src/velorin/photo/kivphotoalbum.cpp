@@ -1,0 +1,194 @@
+#include "kivphotoalbum.h"
+
+#include <QSet>
+
+#include <velorin/db/sharedstatements.h>
+#include <velorin/photo/kivphotofiles.h>
+#include <velorin/service/databaseservice.h>
+#include <velorin/service/sqlstatement.h>
+#include <velorin/views/kivphotofilessort.h>
+
+namespace velorin {
+
+namespace {
+
+using A = DBAlbumInfo;
+
+QVariant slideShowValues(const A& a)
+{
+    return QVariantList{a.category,     a.ssMusicFullPathList, a.ssDuration,    a.ssColor,      a.ssTransition,
+                        a.ssFIsMusicOn, a.ssMusicCount,        a.ssFIsRepeated, a.ssFIsShuffled};
+}
+
+void copySlideShow(A& to, const A& from)
+{
+    to.category = from.category;
+    to.ssDuration = from.ssDuration;
+    to.ssColor = from.ssColor;
+    to.ssTransition = from.ssTransition;
+    to.ssFIsMusicOn = from.ssFIsMusicOn;
+    to.ssMusicCount = from.ssMusicCount;
+    to.ssMusicFullPathList = from.ssMusicFullPathList;
+    to.ssFIsRepeated = from.ssFIsRepeated;
+    to.ssFIsShuffled = from.ssFIsShuffled;
+}
+
+constexpr UpdateColumn<A> columns[] = {
+    updateColumn<A, &A::name>(QAUpdateName, "name=? "),
+    updateColumn<A, &A::modifyTime>(QAUpdateModifyTime, "modifyTime=? "),
+    updateColumn<A, &A::description>(QAUpdateDescription, "description=? "),
+    updateColumn<A, &A::thumbnail>(QAUpdateThumbnail, "thumbnail=? "),
+    updateColumn<A, &A::albumRating>(QAUpdateRating, "albumRating=%1 "),
+    {QAUpdateSlideShow,
+     "category=? , ssDuration=%1 , ssColor=%2 , ssTransition=%3 , ssFIsMusicOn=%4 , ssMusicCount=%5 , "
+     "ssMusicFullPathList=? , ssFIsRepeated=%6 , ssFIsShuffled=%7 ",
+     slideShowValues, copySlideShow},
+};
+
+} // namespace
+
+std::span<const UpdateColumn<DBAlbumInfo>> albumUpdateColumns()
+{
+    return columns;
+}
+
+} // namespace velorin
+
+KivPhotoAlbum::KivPhotoAlbum(KivPhotoFiles* files)
+    : filesSort(new KivPhotoFilesSort(PhotosFilterAll, this))
+    , photoFiles(files)
+{
+    qRegisterMetaType<KivPhotoAlbum*>();
+    if (photoFiles) {
+        connect(photoFiles, &KivPhotoFiles::photoFileUpdated, filesSort, &KivPhotoFilesSort::updatePhotoFile);
+        connect(photoFiles, &KivPhotoFiles::photoFileDeleted, filesSort, &KivPhotoFilesSort::deletePhotoFile);
+    }
+}
+
+KivPhotoAlbum::~KivPhotoAlbum()
+{
+    if (photoFiles)
+        photoFiles->disconnect(filesSort);
+}
+
+KivPhotoAlbum& KivPhotoAlbum::operator=(KivPhotoAlbum& other)
+{
+    if (this == &other)
+        return *this;
+    dbInfo = other.dbInfo;
+    *filesSort = *other.filesSort;
+    return *this;
+}
+
+KivPhotoFilesSort* KivPhotoAlbum::getKivPhotoFilesSort() { return filesSort; }
+int KivPhotoAlbum::getPhotoFilesCount() { return filesSort->photoFilesCount(); }
+KivPhotoFile* KivPhotoAlbum::getPhotoFile(int index) { return filesSort->getKivPhotoFile(index); }
+QList<DBAlbumFileList> KivPhotoAlbum::returnUpdateList() { return updateList; }
+QList<int> KivPhotoAlbum::returnDelList() { return delList; }
+void KivPhotoAlbum::saveMemory() {}
+
+void KivPhotoAlbum::loadAlbumInfoFromDatabase(KivPhotoFiles* files, bool bNoRepair, CIsLoadCancled* cancel)
+{
+    if (!files)
+        return;
+    AlbumFileListDB* entries = getDatabaseService()->getAlbumFileListDB();
+    velorin::SqlStatement q(*entries, velorin::sql::SelectEntriesByGuid);
+    q.bind(dbInfo.albumGUID);
+    updateList.clear();
+    delList.clear();
+    if (!q.exec())
+        return;
+    while (q.next()) {
+        const QString path = q.value(2).toString();
+        KivPhotoFile* photo = files->findPhotoFileByID(q.value(3).toInt());
+        if (!photo || photo->dbInfo.fullPath.compare(path, Qt::CaseInsensitive) != 0) {
+            photo = nullptr;
+            if (!bNoRepair) {
+                QString exact = path;
+                photo = files->findPhotoFile(exact);
+                if (!photo) {
+                    delList.append(q.value(0).toInt());
+                } else {
+                    // Imported again under a new id: the row follows it.
+                    DBAlbumFileList repair;
+                    repair.id = q.value(0).toInt();
+                    repair.fileID = photo->dbInfo.id;
+                    updateList.append(repair);
+                }
+            }
+        }
+        if (photo)
+            filesSort->addPhotoFile(-1, photo);
+        if (cancel && cancel->isCanceled())
+            break;
+    }
+}
+
+void KivPhotoAlbum::saveNewAlbumToDatabase()
+{
+    DatabaseService* service = getDatabaseService();
+    AlbumInfoDB* albums = service->getAlbumInfoDB();
+    AlbumFileListDB* entries = service->getAlbumFileListDB();
+    albums->getDatabase().transaction();
+    albums->insertRecord(&dbInfo);
+    albums->getDatabase().commit();
+    entries->getDatabase().transaction();
+    for (int i = 0; i < filesSort->photoFilesCount(); ++i) {
+        KivPhotoFile* photo = filesSort->getKivPhotoFile(i);
+        DBAlbumFileList entry;
+        entry.albumGUID = dbInfo.albumGUID;
+        entry.fullPath = photo->dbInfo.fullPath;
+        entry.fileID = photo->dbInfo.id;
+        entries->insertRecord(&entry);
+    }
+    entries->getDatabase().commit();
+}
+
+bool KivPhotoAlbum::updatePhotoAlbumToDatabase(KivPhotoAlbum* album, QAlbumUpdateFlag flags)
+{
+    if (!album)
+        return false;
+    AlbumInfoDB* albums = getDatabaseService()->getAlbumInfoDB();
+    const auto update = velorin::buildUpdate(albums->getTableName(), "where id=%1", velorin::albumUpdateColumns(),
+                                             album->dbInfo, flags);
+    const bool written = !update.isEmpty() && update.exec(albums->getDatabase(), album->dbInfo.id);
+    if (flags & QAUpdateFileList)
+        syncFileList(album);
+    return written;
+}
+
+// Writes only the difference: rows of photos no longer in the album go,
+// photos without a row get one. Results are ignored.
+void KivPhotoAlbum::syncFileList(KivPhotoAlbum* album)
+{
+    AlbumFileListDB* entries = getDatabaseService()->getAlbumFileListDB();
+    QSet<int> shownIds;
+    for (int i = 0; i < album->getPhotoFilesCount(); ++i)
+        shownIds.insert(album->getPhotoFile(i)->dbInfo.id);
+
+    QList<int> stale;
+    {
+        velorin::SqlStatement q(*entries, AlbumFileListDB::SelectFileIdsByGuid);
+        q.bind(album->dbInfo.albumGUID);
+        if (q.exec()) {
+            while (q.next()) {
+                if (!shownIds.contains(q.value(1).toInt()))
+                    stale.append(q.value(0).toInt());
+            }
+        }
+    }
+    for (int id : stale)
+        velorin::SqlStatement(*entries, velorin::sql::DeleteRowByBoundId).bind(id).exec();
+
+    for (int i = 0; i < album->getPhotoFilesCount(); ++i) {
+        KivPhotoFile* photo = album->getPhotoFile(i);
+        if (velorin::selectFirstRow(*entries, velorin::sql::SelectEntryIdByGuidAndPath,
+                                    {album->dbInfo.albumGUID, photo->dbInfo.fullPath}))
+            continue;
+        DBAlbumFileList entry;
+        entry.albumGUID = album->dbInfo.albumGUID;
+        entry.fullPath = photo->dbInfo.fullPath;
+        entry.fileID = photo->dbInfo.id;
+        entries->insertRecord(&entry);
+    }
+}
