@@ -3,10 +3,12 @@
 #include <velorin/global.h>
 #include <velorin/db/records.h>
 #include <velorin/photo/cisloadcancled.h>
+#include <velorin/photo/kivphotofiles.h>
 #include <velorin/service/updatebuilder.h>
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <span>
 
@@ -79,7 +81,9 @@ private:
     void syncFileList(KivPhotoAlbum* album);
 
     KivPhotoFilesSort* filesSort;
-    KivPhotoFiles* photoFiles;
+    // Guarded: the photo collection may go first (its connections then go
+    // with it).
+    QPointer<KivPhotoFiles> photoFiles;
     QList<DBAlbumFileList> updateList;
     QList<int> delList;
 };

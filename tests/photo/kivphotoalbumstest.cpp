@@ -1,0 +1,169 @@
+// Albums: loading with repairs, GUID lookup, partial updates, the file-list
+// synchronisation and the removal of albums emptied by a photo purge.
+
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <velorin/velorin.h>
+
+#include "support/photofixtures.h"
+#include "support/temphome.h"
+
+namespace {
+
+class AlbumsTest : public PhotoCatalogueTest
+{
+protected:
+    int catalogued(const QString& path)
+    {
+        DBImageInfo info = photoRecord(path);
+        service->getImageInfoDB()->insertRecord(&info);
+        const auto id = velorin::selectFirstRow(*service->getImageInfoDB(), velorin::sql::SelectIdByPath, {path});
+        return id ? id->value(0).toInt() : -1;
+    }
+
+    // An album row with memberships (path, fileID) written straight to the tables.
+    QString storedAlbum(const QString& name, const QList<QPair<QString, int>>& members)
+    {
+        DBAlbumInfo album;
+        album.name = name;
+        album.albumGUID = QUuid::createUuid().toString();
+        service->getAlbumInfoDB()->insertRecord(&album);
+        for (const auto& [path, fileId] : members) {
+            DBAlbumFileList entry;
+            entry.albumGUID = album.albumGUID;
+            entry.fullPath = path;
+            entry.fileID = fileId;
+            service->getAlbumFileListDB()->insertRecord(&entry);
+        }
+        return album.albumGUID;
+    }
+
+    QList<QVariantList> entries()
+    {
+        QList<QVariantList> rows;
+        QSqlQuery q(service->getAlbumFileListDB()->getDatabase());
+        q.exec(QStringLiteral("select albumGUID, fullPath, fileID from AlbumFileList order by id"));
+        while (q.next())
+            rows.append({q.value(0), q.value(1), q.value(2).toInt()});
+        return rows;
+    }
+};
+
+TEST_F(AlbumsTest, LoadingRepairsMembershipsAndHidesEmptyAlbums)
+{
+    const int a = catalogued(QStringLiteral("/p/a.jpg"));
+    const int b = catalogued(QStringLiteral("/p/b.jpg"));
+    const QString kept = storedAlbum(QStringLiteral("Kept"), {{QStringLiteral("/p/a.jpg"), a},
+                                                             {QStringLiteral("/p/b.jpg"), 999},  // re-imported
+                                                             {QStringLiteral("/p/gone.jpg"), 998}}); // vanished
+    const QString empty = storedAlbum(QStringLiteral("Empty"), {{QStringLiteral("/p/gone2.jpg"), 997}});
+
+    KivPhotoFiles photos;
+    photos.loadImageInfoFromDatabase(nullptr);
+    KivPhotoAlbums albums(&photos);
+    QSignalSpy added(&albums, &KivPhotoAlbums::photoAlbumAdded);
+    albums.loadAlbumsFromDatabase(nullptr);
+    ASSERT_EQ(albums.photoAlbumsCount(), 1);
+    EXPECT_EQ(added.count(), 1);
+    KivPhotoAlbum* album = albums.getAlbum(0);
+    EXPECT_EQ(album->dbInfo.name, QStringLiteral("Kept"));
+    EXPECT_EQ(album->getPhotoFilesCount(), 2);
+    EXPECT_EQ(entries(), (QList<QVariantList>{{kept, QStringLiteral("/p/a.jpg"), a}, {kept, QStringLiteral("/p/b.jpg"), b}}))
+        << "the re-imported photo's row now has its id, the vanished ones are gone";
+    Q_UNUSED(empty);
+
+    albums.loadAlbumsFromDatabase(nullptr);
+    EXPECT_EQ(albums.photoAlbumsCount(), 1) << "loaded once per collection";
+    QString otherCase = kept.toUpper();
+    EXPECT_EQ(albums.getAlbum(otherCase), album);
+
+    // The album's view follows the photo collection.
+    photos.deletePhotoFile(photos.findPhotoFileByID(a));
+    EXPECT_EQ(album->getPhotoFilesCount(), 1);
+}
+
+TEST_F(AlbumsTest, NewAlbumUpdatesAndFileListDifference)
+{
+    const int a = catalogued(QStringLiteral("/p/a.jpg"));
+    const int b = catalogued(QStringLiteral("/p/b.jpg"));
+    const int c = catalogued(QStringLiteral("/p/c.jpg"));
+    KivPhotoFiles photos;
+    photos.loadImageInfoFromDatabase(nullptr);
+    KivPhotoAlbums albums(&photos);
+
+    KivPhotoAlbum draft(&photos);
+    draft.dbInfo.name = QStringLiteral("Trip \"2024\"; DROP TABLE AlbumInfo; --\nsecond line");
+    draft.dbInfo.albumGUID = QUuid::createUuid().toString();
+    draft.getKivPhotoFilesSort()->addPhotoFile(-1, photos.findPhotoFileByID(a));
+    draft.getKivPhotoFilesSort()->addPhotoFile(-1, photos.findPhotoFileByID(b));
+    ASSERT_TRUE(albums.addPhotoAlbumToDB(&draft));
+    KivPhotoAlbum* stored = albums.getAlbum(0);
+    ASSERT_NE(stored, nullptr);
+    EXPECT_GT(stored->dbInfo.id, 0);
+    EXPECT_EQ(stored->getPhotoFilesCount(), 2);
+    EXPECT_EQ(entries().size(), 2);
+
+    // Only the file list: no UPDATE runs, yet the rows follow the photos.
+    stored->getKivPhotoFilesSort()->deletePhotoFileByIndex(0);
+    stored->getKivPhotoFilesSort()->addPhotoFile(-1, photos.findPhotoFileByID(c));
+    EXPECT_FALSE(stored->updatePhotoAlbumToDatabase(stored, QAUpdateFileList));
+    QList<int> ids;
+    for (const auto& row : entries())
+        ids.append(row[2].toInt());
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (QList<int>{b, c}));
+
+    stored->dbInfo.albumRating = 4;
+    stored->dbInfo.ssDuration = 5;
+    stored->dbInfo.ssFIsShuffled = true;
+    stored->dbInfo.category = QStringLiteral("it's");
+    stored->dbInfo.ssMusicFullPathList = QStringLiteral("/m/a.mp3|/m/b.mp3");
+    QSignalSpy updated(&albums, &KivPhotoAlbums::photoAlbumUpdated);
+    EXPECT_TRUE(albums.updatePhotoAlbumToDB(stored, QAUpdateRating | QAUpdateSlideShow));
+    EXPECT_EQ(updated.count(), 1);
+    const auto row = velorin::selectFirstRow(
+        *service->getAlbumInfoDB(),
+        "select name, albumRating, ssDuration, ssFIsShuffled, category, ssMusicFullPathList, ssColor from %1");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(*row, (QVariantList{draft.dbInfo.name, 4, 5, 1, QStringLiteral("it's"), QStringLiteral("/m/a.mp3|/m/b.mp3"), -1}));
+}
+
+TEST_F(AlbumsTest, TrashRestoreAndRemovalByPhotoPurge)
+{
+    const int a = catalogued(QStringLiteral("/p/only.jpg"));
+    const QString guid = storedAlbum(QStringLiteral("Solo"), {{QStringLiteral("/p/only.jpg"), a}});
+    Velorin* facade = getVelorin();
+    facade->Initialize(true);
+    KivPhotoFiles* photos = facade->getKivPhotoFiles();
+    KivPhotoAlbums* albums = facade->getKivPhotoAlbums();
+    ASSERT_TRUE(albums);
+    photos->loadImageInfoFromDatabase(nullptr);
+    albums->loadAlbumsFromDatabase(nullptr);
+    ASSERT_EQ(albums->photoAlbumsCount(), 1);
+
+    ASSERT_TRUE(albums->sendPhotoAlbumToTrashcan(albums->getAlbum(0)));
+    EXPECT_EQ(albums->photoAlbumsCount(), 0);
+    KivPhotoAlbums trash(photos);
+    trash.loadDeletedAlbumsFromDatabase();
+    ASSERT_EQ(trash.photoAlbumsCount(), 1);
+    ASSERT_TRUE(trash.restorePhotoAlbumToLib(trash.getAlbum(0)));
+    EXPECT_EQ(entries().size(), 1) << "memberships stay through trash and restore";
+
+    KivPhotoAlbums library(photos);
+    library.loadAlbumsFromDatabase(nullptr);
+    ASSERT_EQ(library.photoAlbumsCount(), 1);
+    // Through the facade's own album collection the purge reaches the album.
+    albums->addPhotoAlbum(library.getAlbum(0));
+    QSignalSpy deleted(albums, &KivPhotoAlbums::photoAlbumDeleted);
+    QString only = QStringLiteral("/p/only.jpg");
+    ASSERT_TRUE(photos->deletePhotoFileFromDB(photos->findPhotoFile(only)));
+    EXPECT_EQ(deleted.count(), 1);
+    EXPECT_TRUE(entries().isEmpty());
+    EXPECT_FALSE(velorin::selectFirstRow(*service->getAlbumInfoDB(), "select id from %1"));
+    Q_UNUSED(guid);
+    facade->UnInitialize();
+}
+
+} // namespace
