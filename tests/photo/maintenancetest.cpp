@@ -125,7 +125,8 @@ TEST_F(MaintenanceTest, FacadeCreatesOnceAndDeletesAll)
     facade->Initialize(true);
     KivPhotoFiles* photos = facade->getKivPhotoFiles();
     KivPhotoFiles* trash = facade->getDeletedPhotoFiles();
-    ASSERT_TRUE(photos && trash && facade->getKivPhotoTags() && facade->getKivPhotoAddresses());
+    ASSERT_TRUE(photos && trash && facade->getKivPhotoTags() && facade->getKivPhotoAddresses()
+                && facade->getKivPhotoAlbums());
     EXPECT_NE(photos, trash);
     facade->Initialize(true);
     EXPECT_EQ(facade->getKivPhotoFiles(), photos) << "a second call creates nothing";
@@ -136,6 +137,8 @@ TEST_F(MaintenanceTest, FacadeCreatesOnceAndDeletesAll)
     EXPECT_EQ(facade->getDeletedPhotoFiles(), nullptr);
     EXPECT_EQ(facade->getKivPhotoTags(), nullptr);
     EXPECT_EQ(facade->getKivPhotoAddresses(), nullptr);
+    EXPECT_EQ(facade->getKivPhotoAlbums(), nullptr);
+    EXPECT_EQ(facade->getKivVideoFiles(), nullptr) << "the video side is not built yet";
 }
 
 TEST_F(MaintenanceTest, EditedPhotoMovesInMemoryAndTable)
