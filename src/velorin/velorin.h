@@ -14,6 +14,7 @@
 #include <velorin/service/sqlitedatabase.h>
 #include <velorin/service/sqlitetable.h>
 #include <velorin/service/sqlstatement.h>
+#include <velorin/service/tablegroup.h>
 #include <velorin/service/updatebuilder.h>
 
 #include <velorin/db/addrlistdb.h>

@@ -9,6 +9,7 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/databaseservice.h>
 #include <velorin/service/sqlstatement.h>
+#include <velorin/service/tablegroup.h>
 
 namespace {
 
@@ -193,38 +194,9 @@ bool KivPhotoAlbums::delRecordFromAlbFileListDB(QString& fullPath)
     return true;
 }
 
-void KivPhotoAlbums::beginTransaction()
-{
-    for (SQLiteDatabase* table : albumDatabases())
-        table->getDatabase().transaction();
-}
-
-void KivPhotoAlbums::endTransaction()
-{
-    for (SQLiteDatabase* table : albumDatabases())
-        table->getDatabase().commit();
-}
-
-void KivPhotoAlbums::synchronousOff()
-{
-    for (SQLiteDatabase* table : albumDatabases())
-        velorin::execStatement(table->getDatabase(), QStringLiteral("PRAGMA synchronous = 0"));
-}
-
-void KivPhotoAlbums::synchronousOn()
-{
-    for (SQLiteDatabase* table : albumDatabases())
-        velorin::execStatement(table->getDatabase(), QStringLiteral("PRAGMA synchronous = 2"));
-}
-
-void KivPhotoAlbums::threadOpenConnection()
-{
-    for (SQLiteDatabase* table : albumDatabases())
-        table->openConnection();
-}
-
-void KivPhotoAlbums::threadCloseConnection()
-{
-    for (SQLiteDatabase* table : albumDatabases())
-        table->closeConnection();
-}
+void KivPhotoAlbums::beginTransaction() { velorin::tablegroup::beginTransaction(albumDatabases()); }
+void KivPhotoAlbums::endTransaction() { velorin::tablegroup::endTransaction(albumDatabases()); }
+void KivPhotoAlbums::synchronousOff() { velorin::tablegroup::setSynchronous(albumDatabases(), false); }
+void KivPhotoAlbums::synchronousOn() { velorin::tablegroup::setSynchronous(albumDatabases(), true); }
+void KivPhotoAlbums::threadOpenConnection() { velorin::tablegroup::openConnections(albumDatabases()); }
+void KivPhotoAlbums::threadCloseConnection() { velorin::tablegroup::closeConnections(albumDatabases()); }

@@ -12,6 +12,7 @@
 #include <velorin/photo/kivphototags.h>
 #include <velorin/service/velorin.h>
 #include <velorin/service/sqlstatement.h>
+#include <velorin/service/tablegroup.h>
 
 namespace {
 
@@ -386,38 +387,9 @@ bool KivPhotoFiles::HasTitle(QString& name)
         .has_value();
 }
 
-void KivPhotoFiles::beginTransaction()
-{
-    for (SQLiteDatabase* table : photoDatabases())
-        table->getDatabase().transaction();
-}
-
-void KivPhotoFiles::endTransaction()
-{
-    for (SQLiteDatabase* table : photoDatabases())
-        table->getDatabase().commit();
-}
-
-void KivPhotoFiles::synchronousOff()
-{
-    for (SQLiteDatabase* table : photoDatabases())
-        velorin::execStatement(table->getDatabase(), QStringLiteral("PRAGMA synchronous = 0"));
-}
-
-void KivPhotoFiles::synchronousOn()
-{
-    for (SQLiteDatabase* table : photoDatabases())
-        velorin::execStatement(table->getDatabase(), QStringLiteral("PRAGMA synchronous = 2"));
-}
-
-void KivPhotoFiles::threadOpenConnection()
-{
-    for (SQLiteDatabase* table : photoDatabases())
-        table->openConnection();
-}
-
-void KivPhotoFiles::threadCloseConnection()
-{
-    for (SQLiteDatabase* table : photoDatabases())
-        table->closeConnection();
-}
+void KivPhotoFiles::beginTransaction() { velorin::tablegroup::beginTransaction(photoDatabases()); }
+void KivPhotoFiles::endTransaction() { velorin::tablegroup::endTransaction(photoDatabases()); }
+void KivPhotoFiles::synchronousOff() { velorin::tablegroup::setSynchronous(photoDatabases(), false); }
+void KivPhotoFiles::synchronousOn() { velorin::tablegroup::setSynchronous(photoDatabases(), true); }
+void KivPhotoFiles::threadOpenConnection() { velorin::tablegroup::openConnections(photoDatabases()); }
+void KivPhotoFiles::threadCloseConnection() { velorin::tablegroup::closeConnections(photoDatabases()); }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <velorin/global.h>
+
+#include <span>
+
+class SQLiteDatabase;
+
+// One operation over the group of tables a collection writes, in the group's
+// order, on the calling thread's connections; results are ignored. The
+// collections offer these to applications around long runs of writes.
+namespace velorin::tablegroup {
+
+VELORIN_EXPORT void beginTransaction(std::span<SQLiteDatabase* const> tables);
+VELORIN_EXPORT void endTransaction(std::span<SQLiteDatabase* const> tables);
+// "PRAGMA synchronous = 2" when on, "PRAGMA synchronous = 0" when off.
+VELORIN_EXPORT void setSynchronous(std::span<SQLiteDatabase* const> tables, bool on);
+VELORIN_EXPORT void openConnections(std::span<SQLiteDatabase* const> tables);
+VELORIN_EXPORT void closeConnections(std::span<SQLiteDatabase* const> tables);
+
+} // namespace velorin::tablegroup
