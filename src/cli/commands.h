@@ -9,6 +9,9 @@ int init(const QStringList& args);
 // The photo library's tags and places, sorted for display, with their counts.
 int tags(const QStringList& args);
 int places(const QStringList& args);
+// Photo albums (listing, creation, membership, trash) and the photo trash.
+int albums(const QStringList& args);
+int trash(const QStringList& args);
 
 // Names the system time zone in TZ when it is unset (see timezone.cpp).
 void pinLocalTimeZone();

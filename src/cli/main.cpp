@@ -24,6 +24,12 @@ const Command commands[] = {
     {"tags", "tags             list the photo tags with the number of photos carrying each", velorin::cli::tags},
     {"places", "places           list the photo places with their counts and stored positions",
      velorin::cli::places},
+    {"albums", "albums [create NAME FILE... | add|remove ALBUM FILE... | trash|restore|delete ALBUM]\n"
+               "                   list the photo albums with their counts and GUIDs, or change one",
+     velorin::cli::albums},
+    {"trash", "trash [restore FILE... | purge [FILE...]]\n"
+              "                   list the photos in the trash, bring them back or remove them for good",
+     velorin::cli::trash},
 };
 
 int usage(QTextStream& out, int status)
