@@ -74,7 +74,8 @@ protected:
     void announceDeleted(KivPhotoAlbum* album) override;
 
 private:
-    // Returns the albums shown; repairs are applied when `repair` is set.
+    // Adds the albums of the rows `statement` selects that still have
+    // photos; with `repair`, memberships are repaired after the loop.
     void loadRows(const char* statement, bool repair, CIsLoadCancled* cancel);
     bool setDeletedFlag(KivPhotoAlbum* album, int deleted);
 
