@@ -1,0 +1,43 @@
+#pragma once
+
+#include <velorin/global.h>
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// Texts shown to users, read from an XML resource file per language:
+//   <dir>/<language>/UI/<fileName>, e.g. en-US/UI/VelorinRes.xml
+// where <dir> is the folder of the running executable, or the installed data
+// folder when the file is not there. The root element is "Magic"; each child
+// "String" element carries Value (the number) and Title (the text, in which
+// \r\n, \r, \n and \t stand for the control characters).
+class VELORIN_EXPORT CLocalizedStrings
+{
+public:
+    CLocalizedStrings() = default;
+
+    // Picks the first of the user's preferred languages for which the file
+    // exists and parses it. moduleDir, when given, is searched instead of the
+    // executable's folder. False when no file was found or it did not parse;
+    // the table is then empty.
+    bool load(const QString& fileName, const QString& moduleDir = {});
+
+    // The text stored for number, or an empty string.
+    QString getString(int number) const;
+    // Copies the text with a terminating zero into buffer when its length is
+    // at most capacity (the buffer holds capacity + 1 characters); returns the
+    // text's length either way.
+    int getString(int number, char16_t* buffer, int capacity) const;
+
+    // The language whose file was loaded ("en-US"), empty before.
+    QString language() const { return m_language; }
+
+    // The user's UI languages as locale names, most preferred first, always
+    // ending with "en-US".
+    static QStringList preferredLanguages();
+
+private:
+    QMap<qint32, QString> m_strings;
+    QString m_language;
+};
