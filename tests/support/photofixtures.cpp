@@ -1,4 +1,5 @@
 #include "photofixtures.h"
+#include "media.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -41,4 +42,21 @@ DBImageThumbnail thumbnailRecord(const QString& path, const QByteArray& bmp)
     t.mediaModifyDate = QDateTime(QDate(2024, 3, 1), QTime(12, 0, 0));
     t.recordTimestamp = QDateTime::currentDateTime();
     return t;
+}
+
+double meanDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    qint64 sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            sum += qAbs(qRed(p[col]) - qRed(q[col])) + qAbs(qGreen(p[col]) - qGreen(q[col]))
+                   + qAbs(qBlue(p[col]) - qBlue(q[col]));
+    }
+    return double(sum) / (double(x.width()) * x.height() * 3);
 }

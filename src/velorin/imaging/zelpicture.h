@@ -190,6 +190,10 @@ public:
     int intProperty(int id, int fallback = 0) const;
     void setIntProperty(int id, int value);
 
+    // Copies the picture's pixels (its layers flattened in order) into the
+    // rows described by transfer; its rectangle is in picture coordinates.
+    bool exportPixels(const ZelPixelTransfer& transfer) const;
+
     // An independent copy: layers, properties and all.
     ZelPicture* copy() const;
 

@@ -1,0 +1,706 @@
+#include "zelpicture.h"
+
+#include "exifbridge_p.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+#include <QTransform>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+namespace PubImage {
+
+namespace {
+
+// Bounds that keep a hostile or absurd file from exhausting memory. A
+// baseline JPEG shrunk while decoding needs little memory whatever its size,
+// but a progressive one keeps every DCT coefficient of the whole picture
+// (about six bytes per pixel) until the last scan, and the other formats
+// decode at full size before shrinking.
+constexpr qint64 MaxFileBytes = qint64(1) << 30;
+constexpr qint64 MaxPixels = qint64(16384) * 16384;
+constexpr qint64 MaxBufferedPixels = qint64(8192) * 8192;
+constexpr int DecodeLimitMB = 1024;
+
+// Qt refuses images above a process-wide allocation limit (128 MB unless the
+// application changed it): too small for the full decode of a 50-megapixel
+// photograph. Raise it once, never lower what the application chose.
+void raiseAllocationLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (QImageReader::allocationLimit() != 0 && QImageReader::allocationLimit() < DecodeLimitMB)
+            QImageReader::setAllocationLimit(DecodeLimitMB);
+    });
+}
+
+bool sanePixelCount(qint64 width, qint64 height, qint64 limit)
+{
+    return width > 0 && height > 0 && width * height <= limit;
+}
+
+// Reads the markers of a JPEG up to its frame header and tells whether the
+// frame is progressive (SOF2, SOF6, SOF10, SOF14).
+bool isProgressiveJpeg(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    qsizetype i = 2;
+    while (i + 4 <= n) {
+        if (p[i] != 0xFF)
+            return false;
+        const uchar marker = p[i + 1];
+        if (marker == 0xFF) { // fill byte
+            ++i;
+            continue;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        const int length = (p[i + 2] << 8) | p[i + 3];
+        if (length < 2)
+            return false;
+        i += 2 + length;
+    }
+    return false;
+}
+
+int formatOf(const QByteArray& qtFormat)
+{
+    if (qtFormat == "jpeg" || qtFormat == "jpg")
+        return ZelFormatJpeg;
+    if (qtFormat == "tiff" || qtFormat == "tif")
+        return ZelFormatTiff;
+    if (qtFormat == "png")
+        return ZelFormatPng;
+    if (qtFormat == "webp")
+        return ZelFormatWebp;
+    if (qtFormat == "bmp")
+        return ZelFormatBmp;
+    if (qtFormat == "gif")
+        return ZelFormatGif;
+    return qtFormat.isEmpty() ? ZelFormatUnknown : ZelFormatOther;
+}
+
+// The Qt writer and whether Exiv2 can carry metadata into the result, by the
+// path's last suffix.
+struct Encoder
+{
+    QByteArray format;
+    bool metadata = false;
+};
+
+Encoder encoderFor(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"jpg" || suffix == u"jpeg" || suffix == u"jpe")
+        return {"jpeg", true};
+    if (suffix == u"tif" || suffix == u"tiff")
+        return {"tiff", true};
+    if (suffix == u"png")
+        return {"png", true};
+    if (suffix == u"webp")
+        return {"webp", true};
+    if (suffix == u"bmp")
+        return {"bmp", false};
+    return {};
+}
+
+// Layers hold opaque 32-bit pixels; a picture with transparency is put on
+// white, as a viewer would show it.
+QImage toLayerFormat(QImage image)
+{
+    if (image.isNull())
+        return image;
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        if (flat.isNull())
+            return flat;
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, image);
+        painter.end();
+        return flat;
+    }
+    if (image.format() != QImage::Format_RGB32)
+        image.convertTo(QImage::Format_RGB32);
+    return image;
+}
+
+// An orientation code of a decoded picture splits into a mirror done while
+// decoding and a rotation left to the caller: mirrored codes become the
+// rotation that remains after a left-right mirror (2 -> 1, 4 -> 3, 5 -> 8,
+// 7 -> 6). Callers then only need the rotation codes 3, 6 and 8 to show
+// every orientation upright.
+struct SplitOrientation
+{
+    bool mirror = false;
+    quint16 rotation = 1;
+};
+
+SplitOrientation splitOrientation(quint16 code)
+{
+    switch (code) {
+    case 2: return {true, 1};
+    case 3: return {false, 3};
+    case 4: return {true, 3};
+    case 5: return {true, 8};
+    case 6: return {false, 6};
+    case 7: return {true, 6};
+    case 8: return {false, 8};
+    default: return {false, code};
+    }
+}
+
+quint16 readU16(const QByteArray& bytes)
+{
+    quint16 v = 0;
+    if (bytes.size() >= 2)
+        std::memcpy(&v, bytes.constData(), 2);
+    return v;
+}
+
+QByteArray u16Bytes(quint16 v)
+{
+    return QByteArray(reinterpret_cast<const char*>(&v), 2);
+}
+
+} // namespace
+
+// --- reference counting ----------------------------------------------------
+
+ZelObject::~ZelObject() = default;
+
+int ZelObject::retain()
+{
+    return m_refs.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+int ZelObject::release()
+{
+    const int left = m_refs.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+int ZelObject::refCount() const
+{
+    return m_refs.load(std::memory_order_acquire);
+}
+
+// --- layers ------------------------------------------------------------------
+
+ZelLayer* ZelLayer::create(const ZelRect& rect, int bitDepth)
+{
+    if (rect.isEmpty() || !sanePixelCount(rect.width(), rect.height(), MaxPixels))
+        return nullptr;
+    QImage image(rect.width(), rect.height(), QImage::Format_RGB32);
+    if (image.isNull())
+        return nullptr;
+    image.fill(Qt::black);
+    auto* layer = new (std::nothrow) ZelLayer;
+    if (!layer)
+        return nullptr;
+    layer->m_image = std::move(image);
+    layer->m_rect = rect;
+    layer->m_bitDepth = bitDepth;
+    return layer;
+}
+
+ZelLayer* ZelLayer::fromImage(const QImage& image, int bitDepth)
+{
+    QImage pixels = toLayerFormat(image);
+    if (pixels.isNull())
+        return nullptr;
+    auto* layer = new (std::nothrow) ZelLayer;
+    if (!layer)
+        return nullptr;
+    layer->m_rect = {0, 0, pixels.width(), pixels.height()};
+    layer->m_image = std::move(pixels);
+    layer->m_bitDepth = bitDepth;
+    return layer;
+}
+
+bool ZelLayer::setRect(const ZelRect& rect)
+{
+    if (rect.width() != m_rect.width() || rect.height() != m_rect.height())
+        return false;
+    m_rect = rect;
+    return true;
+}
+
+namespace {
+
+// The transfer's rectangle in image coordinates, when it lies inside.
+bool transferArea(const ZelPixelTransfer& t, const ZelRect& layer, QRect& area)
+{
+    if (!t.firstRow || t.rect.isEmpty() || (t.bitsPerPixel != 24 && t.bitsPerPixel != 32))
+        return false;
+    area = QRect(t.rect.left - layer.left, t.rect.top - layer.top, t.rect.width(), t.rect.height());
+    const qsizetype rowBytes = qsizetype(area.width()) * (t.bitsPerPixel / 8);
+    return QRect(0, 0, layer.width(), layer.height()).contains(area) && qAbs(t.stride) >= rowBytes;
+}
+
+} // namespace
+
+bool ZelLayer::importPixels(const ZelPixelTransfer& t)
+{
+    QRect area;
+    if (!transferArea(t, m_rect, area))
+        return false;
+    const int bytesPerPixel = t.bitsPerPixel / 8;
+    for (int y = 0; y < area.height(); ++y) {
+        const uchar* src = t.firstRow + qsizetype(y) * t.stride;
+        auto* dst = reinterpret_cast<QRgb*>(m_image.scanLine(area.top() + y)) + area.left();
+        for (int x = 0; x < area.width(); ++x, src += bytesPerPixel)
+            dst[x] = qRgb(src[2], src[1], src[0]);
+    }
+    return true;
+}
+
+bool ZelLayer::exportPixels(const ZelPixelTransfer& t) const
+{
+    QRect area;
+    if (!transferArea(t, m_rect, area))
+        return false;
+    const int bytesPerPixel = t.bitsPerPixel / 8;
+    for (int y = 0; y < area.height(); ++y) {
+        uchar* dst = t.firstRow + qsizetype(y) * t.stride;
+        const auto* src = reinterpret_cast<const QRgb*>(m_image.constScanLine(area.top() + y)) + area.left();
+        for (int x = 0; x < area.width(); ++x, dst += bytesPerPixel) {
+            const QRgb p = src[x];
+            dst[0] = uchar(qBlue(p));
+            dst[1] = uchar(qGreen(p));
+            dst[2] = uchar(qRed(p));
+            if (bytesPerPixel == 4)
+                dst[3] = 0;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+ZelLayer* layerLike(const ZelLayer& source, QImage image, const QString& name)
+{
+    ZelLayer* layer = ZelLayer::fromImage(image, source.bitDepth());
+    if (!layer)
+        return nullptr;
+    const ZelRect r = source.rect();
+    layer->setRect({r.left, r.top, r.left + layer->image().width(), r.top + layer->image().height()});
+    layer->setName(name);
+    return layer;
+}
+
+} // namespace
+
+ZelLayer* ZelLayer::resampled(int numX, int denX, int numY, int denY, ZelResampleMode mode) const
+{
+    if (numX <= 0 || denX <= 0 || numY <= 0 || denY <= 0)
+        return nullptr;
+    const qint64 w = std::max<qint64>(1, (qint64(m_image.width()) * numX + denX / 2) / denX);
+    const qint64 h = std::max<qint64>(1, (qint64(m_image.height()) * numY + denY / 2) / denY);
+    if (!sanePixelCount(w, h, MaxPixels))
+        return nullptr;
+    const Qt::TransformationMode how =
+        mode == ZelResampleMode::Smooth ? Qt::SmoothTransformation : Qt::FastTransformation;
+    return layerLike(*this, m_image.scaled(int(w), int(h), Qt::IgnoreAspectRatio, how), m_name);
+}
+
+ZelLayer* ZelLayer::rotated(int degreesCounterClockwise) const
+{
+    const int angle = ((degreesCounterClockwise % 360) + 360) % 360;
+    if (angle == 0)
+        return copy();
+    // QTransform turns clockwise on screen for positive angles.
+    const QTransform turn = QTransform().rotate(-angle);
+    const bool quarter = angle % 90 == 0;
+    return layerLike(*this, m_image.transformed(turn, quarter ? Qt::FastTransformation : Qt::SmoothTransformation),
+                     m_name);
+}
+
+ZelLayer* ZelLayer::mirrored() const
+{
+    return layerLike(*this, m_image.mirrored(false, true), m_name);
+}
+
+ZelLayer* ZelLayer::copy() const
+{
+    auto* layer = new (std::nothrow) ZelLayer;
+    if (!layer)
+        return nullptr;
+    layer->m_image = m_image;
+    layer->m_rect = m_rect;
+    layer->m_name = m_name;
+    layer->m_bitDepth = m_bitDepth;
+    return layer;
+}
+
+// --- pictures ----------------------------------------------------------------
+
+ZelPicture* ZelPicture::create()
+{
+    return new (std::nothrow) ZelPicture;
+}
+
+ZelPicture::~ZelPicture()
+{
+    for (ZelLayer* layer : std::as_const(m_layers))
+        layer->release();
+}
+
+int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
+{
+    try {
+        raiseAllocationLimit();
+        QFile file(path);
+        if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > MaxFileBytes)
+            return 1;
+        QByteArray bytes = file.readAll();
+        file.close();
+        if (bytes.isEmpty())
+            return 2;
+
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(false);
+        const bool qtReads = reader.canRead();
+        velorin::exif::MetadataRead meta = velorin::exif::readMetadata(bytes, path, !qtReads);
+
+        // Camera RAW files: Qt cannot decode them, their largest embedded
+        // preview stands in for the pixels.
+        QByteArray preview;
+        if (!qtReads) {
+            if (meta.preview.isEmpty())
+                return 3;
+            preview = std::move(meta.preview);
+            buffer.close();
+            buffer.setBuffer(&preview);
+            buffer.open(QIODevice::ReadOnly);
+            reader.setDevice(&buffer);
+            if (!reader.canRead())
+                return 3;
+        }
+        const QSize stored = reader.size();
+        if (stored.width() <= 0 || stored.height() <= 0)
+            return 4;
+        const int format = qtReads ? formatOf(reader.format()) : meta.format;
+
+        QHash<int, QByteArray> properties = std::move(meta.properties);
+        if (mode == ZelLoadMode::Header) {
+            for (ZelLayer* layer : std::as_const(m_layers))
+                layer->release();
+            m_layers.clear();
+            m_currentLayer = 0;
+            m_size = stored;
+            m_bitDepth = 24;
+            m_format = format;
+            m_properties = std::move(properties);
+            return 0;
+        }
+
+        if (!sanePixelCount(stored.width(), stored.height(), MaxPixels))
+            return 4;
+        const SplitOrientation orientation = splitOrientation(readU16(properties.value(ZelPropOrientation)));
+        if (mode == ZelLoadMode::Thumbnail) {
+            if (box.width() <= 0 || box.height() <= 0)
+                return 5;
+            const bool progressive = reader.format() == "jpeg" && isProgressiveJpeg(qtReads ? bytes : preview);
+            const bool shrinksWhileDecoding = reader.format() == "jpeg" && !progressive;
+            if (!shrinksWhileDecoding && !sanePixelCount(stored.width(), stored.height(), MaxBufferedPixels))
+                return 4;
+            // The box applies to the picture as shown, so a picture turned a
+            // quarter is fitted into the transposed box.
+            const bool quarter = orientation.rotation == 6 || orientation.rotation == 8;
+            const QSize fitBox = quarter ? box.transposed() : box;
+            if (stored.width() > fitBox.width() || stored.height() > fitBox.height())
+                reader.setScaledSize(stored.scaled(fitBox, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+        }
+        QImage image = reader.read();
+        if (image.isNull())
+            return 6;
+        if (orientation.mirror)
+            image = image.mirrored(true, false);
+        ZelLayer* layer = ZelLayer::fromImage(image);
+        if (!layer)
+            return 7;
+        if (orientation.rotation != 1 || properties.contains(ZelPropOrientation))
+            properties.insert(ZelPropOrientation, u16Bytes(orientation.rotation));
+
+        for (ZelLayer* old : std::as_const(m_layers))
+            old->release();
+        m_layers = {layer};
+        m_currentLayer = 1;
+        m_size = layer->image().size();
+        m_bitDepth = 24;
+        m_format = format;
+        m_properties = std::move(properties);
+        return 0;
+    } catch (...) {
+        return 8;
+    }
+}
+
+bool ZelPicture::exportPixels(const ZelPixelTransfer& transfer) const
+{
+    try {
+        const ZelRect whole{0, 0, m_size.width(), m_size.height()};
+        if (m_layers.size() == 1 && m_layers.first()->rect() == whole)
+            return m_layers.first()->exportPixels(transfer);
+        // Several layers, or one that does not cover the picture exactly:
+        // flatten them in order onto black.
+        ZelLayer* flat = ZelLayer::create(whole);
+        if (!flat)
+            return false;
+        {
+            QPainter painter(&flat->m_image);
+            for (const ZelLayer* layer : m_layers)
+                painter.drawImage(layer->rect().left, layer->rect().top, layer->image());
+        }
+        const bool ok = flat->exportPixels(transfer);
+        flat->release();
+        return ok;
+    } catch (...) {
+        return false;
+    }
+}
+
+int ZelPicture::save(const QString& path) const
+{
+    try {
+        const Encoder encoder = encoderFor(path);
+        if (encoder.format.isEmpty() || m_layers.isEmpty() || m_size.isEmpty())
+            return 1;
+        QImage image;
+        const ZelLayer* first = m_layers.first();
+        if (m_layers.size() == 1 && first->rect() == ZelRect{0, 0, m_size.width(), m_size.height()}) {
+            image = first->image();
+        } else {
+            image = QImage(m_size, QImage::Format_RGB32);
+            if (image.isNull())
+                return 2;
+            image.fill(Qt::black);
+            QPainter painter(&image);
+            for (const ZelLayer* layer : m_layers)
+                painter.drawImage(layer->rect().left, layer->rect().top, layer->image());
+        }
+
+        QByteArray encoded;
+        {
+            QBuffer buffer(&encoded);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, encoder.format);
+            if (m_properties.contains(ZelPropSaveQuality))
+                writer.setQuality(std::clamp(intProperty(ZelPropSaveQuality), 0, 100));
+            if (!writer.write(image))
+                return 3;
+        }
+        if (encoder.metadata) {
+            const bool hasMetadata = std::any_of(m_properties.keyBegin(), m_properties.keyEnd(), [](int id) {
+                return id >= 11000 || id == ZelPropExifThumbnail;
+            });
+            // A picture whose metadata Exiv2 cannot write is still saved.
+            if (hasMetadata)
+                velorin::exif::writeMetadata(encoded, m_properties);
+        }
+
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(encoded) != encoded.size() || !out.commit())
+            return 4;
+        return 0;
+    } catch (...) {
+        return 5;
+    }
+}
+
+ZelLayer* ZelPicture::layer(int index) const
+{
+    return index >= 1 && index <= m_layers.size() ? m_layers.at(index - 1) : nullptr;
+}
+
+bool ZelPicture::insertLayer(int index, ZelLayer* layer)
+{
+    if (!layer || index < 1 || index > m_layers.size() + 1)
+        return false;
+    m_layers.insert(index - 1, layer);
+    if (m_currentLayer == 0)
+        m_currentLayer = 1;
+    else if (m_currentLayer >= index)
+        ++m_currentLayer;
+    return true;
+}
+
+ZelLayer* ZelPicture::removeLayer(int index)
+{
+    if (index < 1 || index > m_layers.size())
+        return nullptr;
+    ZelLayer* layer = m_layers.takeAt(index - 1);
+    if (m_currentLayer > m_layers.size() || m_currentLayer > index)
+        --m_currentLayer;
+    return layer;
+}
+
+bool ZelPicture::replaceLayer(int index, ZelLayer* layer)
+{
+    if (!layer || index < 1 || index > m_layers.size())
+        return false;
+    std::swap(m_layers[index - 1], layer);
+    layer->release();
+    return true;
+}
+
+bool ZelPicture::setCurrentLayer(int index)
+{
+    if (index < 1 || index > m_layers.size())
+        return false;
+    m_currentLayer = index;
+    return true;
+}
+
+void ZelPicture::setProperty(int id, const QByteArray& value)
+{
+    if (value.isEmpty())
+        m_properties.remove(id);
+    else
+        m_properties.insert(id, value);
+}
+
+int ZelPicture::intProperty(int id, int fallback) const
+{
+    const QByteArray v = m_properties.value(id);
+    if (v.size() < 4)
+        return v.size() == 2 ? readU16(v) : fallback;
+    qint32 n = 0;
+    std::memcpy(&n, v.constData(), 4);
+    return n;
+}
+
+void ZelPicture::setIntProperty(int id, int value)
+{
+    const qint32 n = value;
+    m_properties.insert(id, QByteArray(reinterpret_cast<const char*>(&n), 4));
+}
+
+ZelPicture* ZelPicture::copy() const
+{
+    ZelPicture* picture = create();
+    if (!picture)
+        return nullptr;
+    for (const ZelLayer* layer : m_layers) {
+        ZelLayer* twin = layer->copy();
+        if (!twin) {
+            picture->release();
+            return nullptr;
+        }
+        picture->m_layers.append(twin);
+    }
+    picture->m_properties = m_properties;
+    picture->m_size = m_size;
+    picture->m_bitDepth = m_bitDepth;
+    picture->m_format = m_format;
+    picture->m_currentLayer = m_currentLayer;
+    return picture;
+}
+
+namespace {
+
+// Applies one 256-entry table per channel to every pixel.
+void applyCurves(QImage& image, const std::array<std::array<uchar, 256>, 3>& curve)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = row[x];
+            row[x] = qRgb(curve[0][qRed(p)], curve[1][qGreen(p)], curve[2][qBlue(p)]);
+        }
+    }
+}
+
+} // namespace
+
+int ZelPicture::autoEnhance()
+{
+    ZelLayer* first = layer(1);
+    if (!first || first->m_image.isNull())
+        return 1;
+    QImage& image = first->m_image;
+    std::array<qint64, 256> histogram{};
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            ++histogram[qGray(row[x])];
+    }
+    // The darkest and brightest half percent are let clip; the rest is
+    // stretched over the whole range, the same for the three channels so
+    // that hues are kept.
+    const qint64 total = qint64(image.width()) * image.height();
+    const qint64 cut = total / 200;
+    int low = 0;
+    for (qint64 seen = 0; low < 255 && seen + histogram[low] <= cut; ++low)
+        seen += histogram[low];
+    int high = 255;
+    for (qint64 seen = 0; high > 0 && seen + histogram[high] <= cut; --high)
+        seen += histogram[high];
+    if (high - low < 8 || (low == 0 && high == 255))
+        return 0; // flat or already full-range: nothing to stretch
+    std::array<uchar, 256> stretch{};
+    for (int v = 0; v < 256; ++v)
+        stretch[v] = uchar(std::clamp((v - low) * 255 / (high - low), 0, 255));
+    applyCurves(image, {stretch, stretch, stretch});
+    return 0;
+}
+
+int ZelPicture::colorFix()
+{
+    ZelLayer* first = layer(1);
+    if (!first || first->m_image.isNull())
+        return 1;
+    QImage& image = first->m_image;
+    std::array<qint64, 3> sum{};
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            sum[0] += qRed(row[x]);
+            sum[1] += qGreen(row[x]);
+            sum[2] += qBlue(row[x]);
+        }
+    }
+    if (sum[0] == 0 || sum[1] == 0 || sum[2] == 0)
+        return 0; // a channel with no light cannot be balanced
+    // Grey world: on average a scene is grey, so red and blue are scaled to
+    // the green mean.
+    const double redGain = std::clamp(double(sum[1]) / double(sum[0]), 0.5, 2.0);
+    const double blueGain = std::clamp(double(sum[1]) / double(sum[2]), 0.5, 2.0);
+    std::array<std::array<uchar, 256>, 3> curve{};
+    for (int v = 0; v < 256; ++v) {
+        curve[0][v] = uchar(std::min(255.0, v * redGain + 0.5));
+        curve[1][v] = uchar(v);
+        curve[2][v] = uchar(std::min(255.0, v * blueGain + 0.5));
+    }
+    applyCurves(image, curve);
+    return 0;
+}
+
+} // namespace PubImage
+
+int Zel0Retain(PubImage::ZelObject* object)
+{
+    return object ? object->retain() : 0;
+}
+
+int Zel0Release(PubImage::ZelObject* object)
+{
+    return object ? object->release() : 0;
+}
