@@ -6,6 +6,7 @@
 
 #include <velorin/env/appfolders.h>
 #include <velorin/env/islideshowfile.h>
+#include <velorin/env/localizedstrings.h>
 
 #include <velorin/service/collectioncore.h>
 #include <velorin/service/databaseservice.h>

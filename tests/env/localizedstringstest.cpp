@@ -1,0 +1,169 @@
+#include <string>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSet>
+
+#include <velorin/env/localizedstrings.h>
+
+#include "support/temphome.h"
+
+namespace {
+
+const QString resourceFile = QStringLiteral("VelorinRes.xml");
+
+QByteArray magic(const QByteArray& children)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Magic>" + children + "</Magic>\n";
+}
+
+// The numbers that carry a text (searched from -10 to 1000).
+QSet<int> numbersWithText(const CLocalizedStrings& strings)
+{
+    QSet<int> numbers;
+    for (int n = -10; n <= 1000; ++n)
+        if (!strings.getString(n).isEmpty())
+            numbers.insert(n);
+    return numbers;
+}
+
+} // namespace
+
+class LocalizedStringsTest : public TempHomeTest
+{
+protected:
+    void writeResource(const QString& language, const QByteArray& bytes)
+    {
+        writeFile(module.path() + u'/' + language + QStringLiteral("/UI/") + resourceFile, bytes);
+    }
+    // Loads `bytes` as the only (en-US) resource file of the module folder.
+    bool loadOnly(const QByteArray& bytes)
+    {
+        writeResource(QStringLiteral("en-US"), bytes);
+        return strings.load(resourceFile, module.path());
+    }
+
+    QTemporaryDir module;
+    CLocalizedStrings strings;
+};
+
+// Runs in a child process whose locale environment the parent test sets
+// (Qt reads that environment once per process); never run on its own.
+TEST_F(LocalizedStringsTest, DISABLED_ChoosesFromTheEnvironment)
+{
+    const QString first = qEnvironmentVariable("VELORIN_TEST_FIRST_LANGUAGE");
+    EXPECT_EQ(CLocalizedStrings::preferredLanguages().constFirst(), first);
+    EXPECT_EQ(CLocalizedStrings::preferredLanguages().constLast(), QStringLiteral("en-US"));
+
+    writeResource(QStringLiteral("en-US"), magic("<String Value=\"1\" Title=\"Camera maker\"/>"));
+    ASSERT_TRUE(strings.load(resourceFile, module.path()));
+    EXPECT_EQ(strings.language(), QStringLiteral("en-US"));
+    EXPECT_EQ(strings.getString(1), QStringLiteral("Camera maker"));
+
+    writeResource(QStringLiteral("de-DE"), magic("<String Value=\"1\" Title=\"Kamerahersteller\"/>"));
+    ASSERT_TRUE(strings.load(resourceFile, module.path()));
+    const bool german = first.startsWith(QStringLiteral("de"));
+    EXPECT_EQ(strings.language(), german ? QStringLiteral("de-DE") : QStringLiteral("en-US"));
+    EXPECT_EQ(strings.getString(1), german ? QStringLiteral("Kamerahersteller") : QStringLiteral("Camera maker"));
+}
+
+TEST_F(LocalizedStringsTest, ChoosesTheUsersLanguageWhenItsFileExists)
+{
+    // Locale variables of the child, then the first language it should prefer.
+    const QList<QStringList> cases = {{"LANGUAGE=de_DE:en_US", "LANG=de_DE.UTF-8", "de-DE"},
+                                      {"LC_ALL=de_DE.UTF-8", "LANG=fr_FR.UTF-8", "de-DE"},
+                                      {"LANG=fr_FR.UTF-8", "fr-FR"},
+                                      {"LANG=C", "en-US"}};
+    for (QStringList variables : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            env.remove(name);
+        env.insert(QStringLiteral("VELORIN_TEST_FIRST_LANGUAGE"), variables.takeLast());
+        for (const QString& v : variables)
+            env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_also_run_disabled_tests", "--gtest_filter=*DISABLED_ChoosesFromTheEnvironment"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const std::string output = child.readAll().toStdString();
+        EXPECT_EQ(child.exitCode(), 0) << variables.join(u' ').toStdString() << "\n" << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+    }
+}
+
+TEST_F(LocalizedStringsTest, ReadsNumbersAndTitles)
+{
+    ASSERT_TRUE(loadOnly(magic("<String Value=\"1\" Title=\"Line1\\nLine2\"/>"
+                               "<String Value=\"2\" Title=\"A\\r\\nB\\rC\\tD\"/>"
+                               "<String Value=\"3\" Title=\"old\"/><String Value=\"3\" Title=\"new\"/>"
+                               "<Other Value=\"4\" Title=\"ignored\"/>"
+                               "<String Title=\"no number\"/>")));
+    EXPECT_EQ(strings.getString(1), QStringLiteral("Line1\nLine2"));
+    EXPECT_EQ(strings.getString(2), QStringLiteral("A\r\nB\rC\tD"));
+    EXPECT_EQ(strings.getString(3), QStringLiteral("new"));
+    EXPECT_EQ(strings.getString(4), QString());
+    EXPECT_EQ(strings.getString(0), QStringLiteral("no number"));
+
+    // Loading again replaces the whole table.
+    ASSERT_TRUE(loadOnly(magic("<String Value=\"seven\" Title=\"not a number\"/>")));
+    EXPECT_EQ(numbersWithText(strings), QSet<int>{0});
+    EXPECT_EQ(strings.getString(0), QStringLiteral("not a number"));
+}
+
+TEST_F(LocalizedStringsTest, UnusableFilesLeaveTheTableEmpty)
+{
+    const QByteArray good = magic("<String Value=\"1\" Title=\"x\"/>");
+    const QByteArray deep = "<Magic>" + QByteArray("<a>").repeated(100000) + QByteArray("</a>").repeated(100000) + "</Magic>";
+    const QByteArray huge = magic("<!--" + QByteArray(2 * 1024 * 1024, 'x') + "-->" + "<String Value=\"1\" Title=\"x\"/>");
+
+    for (const QByteArray& bad : {QByteArray("<Other><String Value=\"1\" Title=\"x\"/></Other>"),
+                                  QByteArray("<Magic><String Value=\"1\" Title=\"x\">"), QByteArray(), deep, huge}) {
+        ASSERT_TRUE(loadOnly(good));
+        EXPECT_FALSE(loadOnly(bad)) << bad.left(60).toStdString();
+        EXPECT_TRUE(numbersWithText(strings).isEmpty());
+        EXPECT_EQ(strings.language(), QStringLiteral("en-US"));
+    }
+
+    QTemporaryDir empty;
+    EXPECT_FALSE(strings.load(resourceFile, empty.path()));
+    EXPECT_EQ(strings.language(), QString());
+}
+
+TEST_F(LocalizedStringsTest, CopiesIntoACallersBufferOnlyWhenTheTextFits)
+{
+    ASSERT_TRUE(loadOnly(magic("<String Value=\"1\" Title=\"Blende\"/>")));
+    char16_t buffer[8] = u"#";
+    EXPECT_EQ(strings.getString(1, buffer, 5), 6);
+    EXPECT_EQ(buffer[0], u'#');
+    EXPECT_EQ(strings.getString(1, buffer, 6), 6);
+    EXPECT_EQ(std::u16string(buffer), u"Blende");
+    EXPECT_EQ(strings.getString(2, buffer, 6), 0);
+    EXPECT_EQ(buffer[0], u'\0');
+    EXPECT_EQ(strings.getString(1, nullptr, 6), 6);
+}
+
+TEST_F(LocalizedStringsTest, ShippedFilesAreCompleteInBothLanguages)
+{
+    QSet<int> expected;
+    for (int n = 1; n <= 130; ++n)
+        expected.insert(n);
+    expected -= QSet<int>{13, 18};
+    expected += QSet<int>{173, 174, 175};
+
+    CLocalizedStrings english;
+    ASSERT_TRUE(loadOnly(fileBytes(QStringLiteral(VELORIN_SOURCE_DIR "/data/en-US/UI/VelorinRes.xml"))));
+    std::swap(english, strings);
+    ASSERT_TRUE(loadOnly(fileBytes(QStringLiteral(VELORIN_SOURCE_DIR "/data/de-DE/UI/VelorinRes.xml"))));
+    EXPECT_EQ(numbersWithText(english), expected);
+    EXPECT_EQ(numbersWithText(strings), expected);
+    EXPECT_EQ(strings.getString(16), QStringLiteral("Blitz ausgelöst"));
+    for (int label : {1, 2, 3, 4, 5, 6, 7, 8, 21, 22, 24, 25, 27, 28, 36, 50, 57, 67, 77, 78, 82, 86, 95, 173, 174, 175})
+        EXPECT_NE(strings.getString(label), english.getString(label)) << label;
+
+    // The build puts them beside this program too, where load looks first.
+    CLocalizedStrings besideProgram;
+    ASSERT_TRUE(besideProgram.load(resourceFile));
+    EXPECT_FALSE(besideProgram.getString(1).isEmpty());
+}
