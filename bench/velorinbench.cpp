@@ -22,6 +22,8 @@
 #include <velorin/service/databaseservice.h>
 #include <velorin/views/kivphotofilessort.h>
 
+#include "benchsupport.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -52,43 +54,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-bool g_failed = false;
-
-void progress(const QString& text)
-{
-    std::fprintf(stderr, "velorin-bench: %s\n", qPrintable(text));
-}
-
-// A check that the measured work did what it should; the run goes on, but
-// the exit status reports the failure.
-void check(bool ok, const QString& what)
-{
-    if (!ok) {
-        progress(QStringLiteral("FAILED: ") + what);
-        g_failed = true;
-    }
-}
-
-template <class F>
-double seconds(F&& work)
-{
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The fastest of `runs` runs: the one least disturbed by the rest of the
-// machine.
-template <class F>
-double bestOf(int runs, F&& run)
-{
-    double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < runs; ++i)
-        best = std::min(best, run());
-    return best;
-}
+using namespace velorin::bench;
 
 // --- memory ------------------------------------------------------------
 

@@ -12,6 +12,8 @@ int places(const QStringList& args);
 // Photo albums (listing, creation, membership, trash) and the photo trash.
 int albums(const QStringList& args);
 int trash(const QStringList& args);
+// The four thumbnails of a picture written as BMP files.
+int thumbs(const QStringList& args);
 
 // Names the system time zone in TZ when it is unset (see timezone.cpp).
 void pinLocalTimeZone();

@@ -30,6 +30,9 @@ const Command commands[] = {
     {"trash", "trash [restore FILE... | purge [FILE...]]\n"
               "                   list the photos in the trash, bring them back or remove them for good",
      velorin::cli::trash},
+    {"thumbs", "thumbs FILE --out DIR\n"
+               "                   write the four thumbnails the catalogue keeps of a picture as BMP files",
+     velorin::cli::thumbs},
 };
 
 int usage(QTextStream& out, int status)

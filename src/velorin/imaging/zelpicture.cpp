@@ -48,31 +48,65 @@ bool sanePixelCount(qint64 width, qint64 height, qint64 limit)
     return width > 0 && height > 0 && width * height <= limit;
 }
 
-// Reads the markers of a JPEG up to its frame header and tells whether the
-// frame is progressive (SOF2, SOF6, SOF10, SOF14).
-bool isProgressiveJpeg(const QByteArray& bytes)
+// What the markers of a JPEG before its first scan tell: whether the frame
+// header was seen and is progressive (SOF2, SOF6, SOF10, SOF14 keep every
+// coefficient of the picture in memory), and whether the first scan starts
+// within the bytes, so that everything a header read needs is there.
+struct JpegMarkers
 {
+    bool frame = false;
+    bool progressive = false;
+    bool scan = false;
+};
+
+JpegMarkers scanJpegMarkers(const QByteArray& bytes)
+{
+    JpegMarkers found;
     const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
     const qsizetype n = bytes.size();
     if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
-        return false;
+        return found;
     qsizetype i = 2;
     while (i + 4 <= n) {
         if (p[i] != 0xFF)
-            return false;
+            return found;
         const uchar marker = p[i + 1];
         if (marker == 0xFF) { // fill byte
             ++i;
             continue;
         }
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-            return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        if (marker == 0xDA) {
+            found.scan = true;
+            return found;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            found.frame = true;
+            found.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        }
         const int length = (p[i + 2] << 8) | p[i + 3];
         if (length < 2)
-            return false;
+            return found;
         i += 2 + length;
     }
-    return false;
+    return found;
+}
+
+// The bytes a load needs: for a header read of a JPEG only what comes
+// before the first scan (the metadata and the frame size), else the whole
+// file. Empty when the file cannot be read or is absurdly large.
+QByteArray readPictureFile(const QString& path, bool headerOnly)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > MaxFileBytes)
+        return {};
+    if (headerOnly) {
+        constexpr qint64 Prefix = 256 * 1024;
+        QByteArray bytes = file.read(Prefix);
+        if (bytes.size() < Prefix || scanJpegMarkers(bytes).scan)
+            return bytes;
+        return bytes + file.readAll();
+    }
+    return file.readAll();
 }
 
 int formatOf(const QByteArray& qtFormat)
@@ -364,13 +398,9 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
 {
     try {
         raiseAllocationLimit();
-        QFile file(path);
-        if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > MaxFileBytes)
-            return 1;
-        QByteArray bytes = file.readAll();
-        file.close();
+        QByteArray bytes = readPictureFile(path, mode == ZelLoadMode::Header);
         if (bytes.isEmpty())
-            return 2;
+            return 1;
 
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
@@ -417,7 +447,7 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         if (mode == ZelLoadMode::Thumbnail) {
             if (box.width() <= 0 || box.height() <= 0)
                 return 5;
-            const bool progressive = reader.format() == "jpeg" && isProgressiveJpeg(qtReads ? bytes : preview);
+            const bool progressive = reader.format() == "jpeg" && scanJpegMarkers(qtReads ? bytes : preview).progressive;
             const bool shrinksWhileDecoding = reader.format() == "jpeg" && !progressive;
             if (!shrinksWhileDecoding && !sanePixelCount(stored.width(), stored.height(), MaxBufferedPixels))
                 return 4;

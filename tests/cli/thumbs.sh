@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# velorin thumbs: the four thumbnail files of a picture stored turned (EXIF
+# orientation 6) come out upright, as 24-bit BMP files of the fitted sizes;
+# an undecodable file fails with nothing written.
+set -euo pipefail
+tool=$1
+media=$2
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data
+sets=$media/usr/share/gocode/src/github.com/disintegration/imaging/testdata
+
+# Little-endian 32-bit field of a file at a byte offset.
+field() { od -An -t u4 -j "$2" -N 4 "$1" | tr -d ' '; }
+
+"$tool" thumbs "$sets/orientation_6.jpg" --out "$home/out"
+"$tool" thumbs "$sets/orientation_0.jpg" --out "$home/ref"
+for box in 64 128 256 384; do
+  bmp=$home/out/orientation_6.$box.bmp
+  ref=$home/ref/orientation_0.$box.bmp
+  test "$(head -c 2 "$bmp")" = BM
+  test "$(field "$bmp" 18)x$(field "$bmp" 22)" = "$(field "$ref" 18)x$(field "$ref" 22)"
+  test "$(stat -c %s "$bmp")" = "$(stat -c %s "$ref")"
+done
+# The stored picture is 70 wide and 50 high; shown upright it is 50 x 70.
+test "$(field "$home/out/orientation_6.64.bmp" 18)x$(field "$home/out/orientation_6.64.bmp" 22)" = 46x64
+test "$(field "$home/out/orientation_6.384.bmp" 18)x$(field "$home/out/orientation_6.384.bmp" 22)" = 50x70
+
+head -c 3000 /dev/urandom > "$home/noise.jpg"
+if "$tool" thumbs "$home/noise.jpg" --out "$home/bad" 2>/dev/null; then exit 1; fi
+test ! -e "$home/bad"
+echo ok
