@@ -57,3 +57,5 @@
 #include <velorin/views/photoviewinterfaces.h>
 #include <velorin/views/sortedviewcore.h>
 #include <velorin/views/viewentry.h>
+
+#include <velorin/import/supportmediatypes.h>

@@ -18,6 +18,21 @@ QString createdFolder(const QString& path)
 
 } // namespace
 
+QString picturesFolder()
+{
+    return createdFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+}
+
+QString videosFolder()
+{
+    return createdFolder(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));
+}
+
+QString musicFolder()
+{
+    return createdFolder(QStandardPaths::writableLocation(QStandardPaths::MusicLocation));
+}
+
 QString localAppDataFolder()
 {
     return createdFolder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));

@@ -4,11 +4,18 @@
 
 #include <QString>
 
-// The library's own data folders. Each lookup creates the folder (with every
-// missing parent) before returning it, so callers can open files in it at
-// once; nothing is cached, so a changed environment (XDG_DATA_HOME, HOME) is
-// seen by the next call.
+// The user's media folders and the library's own data folders. Each lookup
+// creates the folder (with every missing parent) before returning it, so
+// callers can open files in it at once; nothing is cached, so a changed
+// environment (XDG_DATA_HOME, user-dirs.dirs, HOME) is seen by the next call.
 namespace velorin {
+
+// The user's Pictures, Videos and Music folders: the XDG user folders
+// (XDG_PICTURES_DIR, XDG_VIDEOS_DIR, XDG_MUSIC_DIR in user-dirs.dirs), or
+// ~/Pictures, ~/Videos and ~/Music when those are not set.
+VELORIN_EXPORT QString picturesFolder();
+VELORIN_EXPORT QString videosFolder();
+VELORIN_EXPORT QString musicFolder();
 
 // The per-user, non-roaming application data folder: XDG_DATA_HOME, or
 // ~/.local/share when it is not set.

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QXmlStreamReader>
+
+#include "datafolders_p.h"
 
 namespace {
 
@@ -31,13 +32,7 @@ QStringList searchFolders(const QString& moduleDir)
 {
     if (!moduleDir.isEmpty())
         return {moduleDir};
-    QStringList folders;
-    // Without an application object there is no executable folder to ask for
-    // (Qt only warns and answers empty).
-    if (QCoreApplication::instance())
-        folders.append(QCoreApplication::applicationDirPath());
-    folders.append(QStringLiteral(VELORIN_DATADIR));
-    return folders;
+    return velorin::dataFolders();
 }
 
 // True when the document is well formed and nests no deeper than maxDepth.
