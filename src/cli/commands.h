@@ -14,6 +14,8 @@ int albums(const QStringList& args);
 int trash(const QStringList& args);
 // The four thumbnails of a picture written as BMP files.
 int thumbs(const QStringList& args);
+// A picture's metadata as the EXIF reader formats it.
+int exif(const QStringList& args);
 
 // Names the system time zone in TZ when it is unset (see timezone.cpp).
 void pinLocalTimeZone();

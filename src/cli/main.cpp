@@ -33,6 +33,8 @@ const Command commands[] = {
     {"thumbs", "thumbs FILE --out DIR\n"
                "                   write the four thumbnails the catalogue keeps of a picture as BMP files",
      velorin::cli::thumbs},
+    {"exif", "exif FILE        show a picture's camera metadata, one \"label: value\" per line, in your language",
+     velorin::cli::exif},
 };
 
 int usage(QTextStream& out, int status)

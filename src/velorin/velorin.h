@@ -59,3 +59,7 @@
 #include <velorin/views/viewentry.h>
 
 #include <velorin/import/supportmediatypes.h>
+
+#include <velorin/imaging/exifproperties.h>
+#include <velorin/imaging/exifpropertyreader.h>
+#include <velorin/imaging/exifpropertywriter.h>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <velorin/global.h>
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -8,6 +10,7 @@
 // metadata as raw properties (property number -> bytes in the raw form the
 // property table gives); these functions fill them from a file and put them
 // back into an encoded file. No Exiv2 type or exception leaves them.
+// Exported for the tests only; not part of the installed headers.
 namespace velorin::exif {
 
 struct MetadataRead
@@ -22,12 +25,12 @@ struct MetadataRead
 // file's own path (used to find a sound annotation beside it; may be empty).
 // With wantPreview the largest embedded preview image is returned as well
 // (camera RAW files, whose own pixels Qt cannot decode).
-MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wantPreview);
+VELORIN_EXPORT MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wantPreview);
 
 // Writes properties into the encoded file held in encoded (JPEG, TIFF, PNG,
 // WebP), replacing its Exif data. Property ZelPropExifThumbnail, when set,
 // becomes the embedded thumbnail. False when Exiv2 cannot write the format;
 // encoded is then unchanged.
-bool writeMetadata(QByteArray& encoded, const QHash<int, QByteArray>& properties);
+VELORIN_EXPORT bool writeMetadata(QByteArray& encoded, const QHash<int, QByteArray>& properties);
 
 } // namespace velorin::exif

@@ -1,0 +1,283 @@
+// The seam between the picture layer and Exiv2: which files count as which
+// format, how tags become raw properties and properties become tags again,
+// and what happens to files Exiv2 should not parse.
+
+#include <cmath>
+#include <cstring>
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+#include <velorin/imaging/exifbridge_p.h>
+#include <velorin/imaging/zelpicture.h>
+#include <velorin/velorin.h>
+
+#include "imaging/exiftestsupport.h"
+#include "support/temphome.h"
+
+using namespace velorin::exif;
+
+namespace {
+
+template<typename T>
+QByteArray raw(const T& value)
+{
+    return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+QByteArray rationals(std::initializer_list<std::pair<quint32, quint32>> values)
+{
+    QByteArray bytes;
+    for (const auto& [num, den] : values)
+        bytes += raw(num) + raw(den);
+    return bytes;
+}
+
+QByteArray text(const QString& t)
+{
+    return QByteArray(reinterpret_cast<const char*>(t.utf16()), (t.size() + 1) * 2);
+}
+
+QString textOf(const QByteArray& bytes)
+{
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2 - 1);
+}
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(QImageWriter(&buffer, format).write(image)) << format;
+    return bytes;
+}
+
+// A camera JPEG made by ImageMagick and exiftool, and the same picture as
+// TIFF, PNG and WebP carrying its Exif data, plus a GIF without any.
+class ExifBridgeFormatsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        jpeg = dir.filePath(QStringLiteral("camera.jpg"));
+        makeTaggedJpeg(jpeg, {QStringLiteral("-EXIF:Make=Canon"), QStringLiteral("-EXIF:FNumber=2.8")});
+        for (const char* suffix : {"tif", "png", "webp", "gif"}) {
+            const QString target = dir.filePath(QStringLiteral("camera.") + QLatin1String(suffix));
+            runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), target});
+            if (QLatin1String(suffix) != QLatin1String("gif"))
+                runProgram(QStringLiteral("exiftool"),
+                           {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                            QStringLiteral("-tagsfromfile"), jpeg, QStringLiteral("-EXIF:all"), target});
+        }
+    }
+
+    QTemporaryDir dir;
+    QString jpeg;
+};
+
+TEST_F(ExifBridgeFormatsTest, FormatCodesAndExifPresence)
+{
+    struct Case
+    {
+        const char* suffix;
+        int format;
+    };
+    for (const Case& c : {Case{"jpg", 1}, Case{"tif", 3}, Case{"png", 15}, Case{"webp", 51}}) {
+        const QString path = dir.filePath(QStringLiteral("camera.") + QLatin1String(c.suffix));
+        const MetadataRead read = readMetadata(fileBytes(path), path, false);
+        EXPECT_TRUE(read.ok) << c.suffix;
+        EXPECT_EQ(read.format, c.format) << c.suffix;
+        EXPECT_EQ(read.properties.value(PubImage::ZelPropHasExif), raw(qint32(1))) << c.suffix;
+        EXPECT_EQ(textOf(read.properties.value(ExifPropMake)), u"Canon") << c.suffix;
+        EXPECT_EQ(read.properties.value(ExifPropFNumber), rationals({{14, 5}})) << c.suffix;
+        _EXIF_INFORMATION info;
+        EXPECT_EQ(GetImageExif(u16(path), &info), 1) << c.suffix;
+    }
+    const QString gif = dir.filePath(QStringLiteral("camera.gif"));
+    const MetadataRead read = readMetadata(fileBytes(gif), {}, false);
+    EXPECT_FALSE(read.ok);
+    EXPECT_EQ(read.format, 0);
+    EXPECT_TRUE(read.properties.isEmpty());
+
+    // GIF files and JPEG files without Exif data carry no metadata; a PNG
+    // without Exif data is still taken, and one named .jpg is still a PNG.
+    const QString plain = dir.filePath(QStringLiteral("plain.jpg"));
+    const QString png = dir.filePath(QStringLiteral("png.jpg"));
+    runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), plain});
+    runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), QStringLiteral("png:") + png});
+    _EXIF_INFORMATION info;
+    EXPECT_EQ(GetImageExif(u16(gif), &info), 0);
+    EXPECT_EQ(GetImageExif(u16(plain), &info), 0);
+    EXPECT_EQ(info.mask[0] | info.mask[1], 0u);
+    CExifPropertyReader reader;
+    EXPECT_EQ(reader.ImportExifInfo(u16(plain)), 0);
+    EXPECT_EQ(reader.ImportExifInfo(u16(png)), 1);
+}
+
+// Texts in 8-bit tags, UCS-2 tags and comments come out as Unicode; overlong
+// ones are cut to the 259 characters a property holds; a missing
+// modification time is filled by the time the picture was taken; codes
+// stored with the wrong type still count.
+TEST(ExifBridgeTest, TagsAsTheirWritersMeantThem)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("texts.jpg"));
+    const QString longMake(300, u'M');
+    makeTaggedJpeg(path, {QStringLiteral("-EXIF:Make=") + longMake, QStringLiteral("-EXIF:Artist=J\u00FCrgen \u00C4"),
+                          QStringLiteral("-EXIF:XPTitle=Gr\u00F6\u00DFe \u2713"),
+                          QStringLiteral("-EXIF:UserComment=Gr\u00FC\u00DFe \U0001F600"),
+                          QStringLiteral("-EXIF:DateTimeOriginal=2023:07:14 15:42:07")});
+    const MetadataRead read = readMetadata(fileBytes(path), path, false);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(textOf(read.properties.value(ExifPropMake)), longMake.left(259));
+    EXPECT_EQ(textOf(read.properties.value(ExifPropArtist)), u"J\u00FCrgen \u00C4");
+    EXPECT_EQ(textOf(read.properties.value(ExifPropXpTitle)), u"Gr\u00F6\u00DFe \u2713");
+    EXPECT_EQ(textOf(read.properties.value(ExifPropUserComment)), u"Gr\u00FC\u00DFe \U0001F600");
+    EXPECT_EQ(textOf(read.properties.value(ExifPropDateTime)), u"2023:07:14 15:42:07");
+    EXPECT_FALSE(read.properties.contains(ExifPropUnmappedText));
+
+    // An orientation stored with the wrong data type still reads 6.
+    const QString rotated = pixbufTest(QStringLiteral("bug725582-testrotate.jpg"));
+    EXPECT_EQ(readMetadata(fileBytes(rotated), rotated, false).properties.value(ExifPropOrientation), raw(quint16(6)));
+}
+
+// One value of every form for every property that has a tag.
+QHash<int, QByteArray> everyProperty()
+{
+    QHash<int, QByteArray> p;
+    const QString unicode = QStringLiteral("Stra\u00DFe \u65E5\u672C");
+    for (int id : {11007, 11008, 11019, 11021, 11555, 11557, 11901, 11902, 11909, 11921, 11933, 11946, 11949, 11958})
+        p[id] = text(QStringLiteral("text of %1").arg(id));
+    for (int id : {11903, 11904, 11905, 11906, 11907, 11523})
+        p[id] = text(unicode + QString::number(id));
+    p[11020] = text(QStringLiteral("2024:03:07 09:05:03"));
+    p[11508] = text(QStringLiteral("2023:07:14 15:42:07"));
+    p[11509] = text(QStringLiteral("2023:07:14 15:42:08"));
+    quint32 n = 3;
+    for (int id : {11014, 11015, 11501, 11502, 11511, 11513, 11516, 11517, 11521, 11533, 11539, 11548, 11707})
+        p[id] = rationals({{n++, 7}});
+    p[11512] = raw(ExifSRational{-8, 3});
+    p[11514] = raw(ExifSRational{-5, 2});
+    p[11515] = raw(ExifSRational{-1, 3});
+    quint16 code = 1;
+    for (int id : {11010, 11017, 11503, 11505, 11518, 11519, 11520, 11528, 11540, 11542, 11544, 11545, 11546, 11547,
+                   11550, 11551, 11552, 11553, 11554, 11556})
+        p[id] = raw(quint16(code++ % 7 + 1));
+    p[11541] = raw(quint8(3));
+    p[11706] = raw(quint8(1));
+    p[11529] = raw(quint32(70000));
+    p[11530] = raw(quint32(480));
+    p[11507] = QByteArray("0231");
+    p[11701] = QByteArray("\x02\x03\x00\x00", 4);
+    p[11702] = text(QStringLiteral("S"));
+    p[11704] = text(QStringLiteral("W"));
+    p[11703] = rationals({{33, 1}, {5123, 100}, {0, 1}});
+    p[11705] = rationals({{70, 1}, {39, 1}, {4512, 1000}});
+    return p;
+}
+
+// Written into a freshly encoded file of each format, every property reads
+// back as the same bytes, and exiftool agrees on what was written.
+TEST(ExifBridgeTest, EveryPropertyRoundTripsThroughEncodedFiles)
+{
+    const QImage image = QImage(64, 48, QImage::Format_RGB32);
+    const QHash<int, QByteArray> properties = everyProperty();
+    QTemporaryDir dir;
+    for (const char* format : {"jpeg", "png", "webp", "tiff"}) {
+        SCOPED_TRACE(format);
+        QByteArray file = encoded(image, format);
+        ASSERT_TRUE(writeMetadata(file, properties));
+        const MetadataRead read = readMetadata(file, {}, false);
+        ASSERT_TRUE(read.ok);
+        for (auto it = properties.begin(); it != properties.end(); ++it) {
+            // A TIFF's resolution and orientation belong to its image
+            // structure and stay as its encoder wrote them.
+            const bool structure = it.key() == ExifPropXResolution || it.key() == ExifPropYResolution
+                || it.key() == ExifPropResolutionUnit || it.key() == ExifPropOrientation;
+            if (QByteArray(format) == "tiff" && structure)
+                continue;
+            EXPECT_EQ(read.properties.value(it.key()).toHex(' '), it.value().toHex(' ')) << it.key();
+        }
+        // The file is still a picture.
+        QImage back;
+        EXPECT_TRUE(back.loadFromData(file));
+        EXPECT_EQ(back.size(), image.size());
+
+        const QString path = dir.filePath(QStringLiteral("written.") + QLatin1String(format));
+        writeFile(path, file);
+        const QJsonObject tool = exiftoolRead(path);
+        EXPECT_EQ(tool[u"Make"].toString(), u"text of 11007");
+        EXPECT_EQ(tool[u"XPTitle"].toString(), u"Stra\u00DFe \u65E5\u672C11903");
+        EXPECT_EQ(tool[u"UserComment"].toString(), u"Stra\u00DFe \u65E5\u672C11523");
+        EXPECT_NEAR(std::fabs(tool[u"GPSLatitude"].toDouble()), 33 + 51.23 / 60, 1e-9);
+        EXPECT_EQ(tool[u"GPSLatitudeRef"].toString(), u"S");
+        EXPECT_NEAR(std::fabs(tool[u"GPSLongitude"].toDouble()), 70 + 39.0 / 60 + 4.512 / 3600, 1e-9);
+        EXPECT_EQ(tool[u"GPSVersionID"].toString(), u"2 3 0 0");
+        EXPECT_NEAR(tool[u"ExposureCompensation"].toDouble(), -1.0 / 3, 1e-9);
+        EXPECT_EQ(tool[u"FileSource"].toInt(), 3);
+        EXPECT_EQ(tool[u"ExifImageWidth"].toInt(), 70000);
+        EXPECT_EQ(tool[u"ExifVersion"].toString(), u"0231");
+        EXPECT_EQ(tool[u"ModifyDate"].toString(), u"2024:03:07 09:05:03");
+    }
+}
+
+// A GPS position written without a version gets one; orientation 0 (none),
+// empty texts and thumbnails that are no bitmap write nothing.
+TEST(ExifBridgeTest, WrittenTagsFollowTheStandard)
+{
+    QHash<int, QByteArray> properties;
+    properties[ExifPropGpsLatitude] = rationals({{10, 1}, {0, 1}, {0, 1}});
+    properties[ExifPropOrientation] = raw(quint16(0));
+    properties[ExifPropMake] = text(QString());
+    QByteArray file = encoded(QImage(8, 8, QImage::Format_RGB32), "jpeg");
+    ASSERT_TRUE(writeMetadata(file, properties));
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("a.jpg")), file);
+    const QJsonObject tool = exiftoolRead(dir.filePath(QStringLiteral("a.jpg")));
+    EXPECT_EQ(tool[u"GPSVersionID"].toString(), u"2 2 0 0");
+    EXPECT_FALSE(tool.contains(u"Orientation"));
+    EXPECT_FALSE(tool.contains(u"Make"));
+
+    // Something that is not a packed 24-bit bitmap is no thumbnail.
+    QByteArray other = encoded(QImage(32, 24, QImage::Format_RGB32), "jpeg");
+    const QByteArray notABitmap(500, '\x28');
+    ASSERT_TRUE(writeMetadata(other, {{PubImage::ZelPropExifThumbnail, notABitmap}}));
+    EXPECT_TRUE(readMetadata(other, {}, true).preview.isEmpty());
+}
+
+TEST(ExifBridgeTest, PreviewIsTheLargestEmbeddedImage)
+{
+    const QString path = goexif(QStringLiteral("sample1.jpg"));
+    const QByteArray thumbnail =
+        runProgram(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ThumbnailImage"), path});
+    ASSERT_FALSE(thumbnail.isEmpty());
+    EXPECT_EQ(readMetadata(fileBytes(path), path, true).preview, thumbnail);
+    EXPECT_TRUE(readMetadata(fileBytes(path), path, false).preview.isEmpty());
+}
+
+// Formats Exiv2 is not asked to write leave the bytes as they were, and
+// formats it is not asked to read (video containers, animations) are never
+// parsed: its RIFF parser loops forever on this broken one.
+TEST(ExifBridgeTest, OtherFormatsAreLeftAlone)
+{
+    const QByteArray riff = fileBytes(pixbufTest(QStringLiteral("test-images/fail/invalid.3.ico")));
+    ASSERT_TRUE(riff.startsWith("RIFF"));
+    QElapsedTimer timer;
+    timer.start();
+    const MetadataRead read = readMetadata(riff, {}, true);
+    EXPECT_FALSE(read.ok);
+    EXPECT_EQ(read.format, 0);
+    EXPECT_LT(timer.elapsed(), 1000);
+
+    for (QByteArray bytes : {QByteArray(), QByteArray("not a picture at all"), riff,
+                             encoded(QImage(8, 8, QImage::Format_RGB32), "bmp")}) {
+        const QByteArray before = bytes;
+        EXPECT_FALSE(writeMetadata(bytes, {{ExifPropMake, text(QStringLiteral("Canon"))}}));
+        EXPECT_EQ(bytes, before);
+    }
+}
+
+} // namespace

@@ -1,0 +1,382 @@
+// The EXIF reader: the display text of each value rule, real camera files
+// against exiftool's reading of them, the per-thread property table, sound
+// annotations and files that are broken or hostile.
+
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <thread>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <velorin/velorin.h>
+
+#include "imaging/exiftestsupport.h"
+#include "support/temphome.h"
+
+using namespace velorin::exif;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray ratio(qint32 num, qint32 den)
+{
+    return QByteArray(reinterpret_cast<const char*>(&num), 4) + QByteArray(reinterpret_cast<const char*>(&den), 4);
+}
+
+QByteArray code(quint16 value)
+{
+    return QByteArray(reinterpret_cast<const char*>(&value), 2);
+}
+
+QByteArray utf16(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), (text.size() + 1) * 2);
+}
+
+// A resource string as the reader finds it (empty without the file).
+QString resource(int number)
+{
+    CLocalizedStrings strings;
+    strings.load(QStringLiteral("VelorinRes.xml"));
+    return strings.getString(number);
+}
+
+// The user's date and time of an Exif "YYYY:MM:DD HH:MM:SS" text.
+QString localDateTime(const QString& exif)
+{
+    const QDateTime dt = QDateTime::fromString(exif, QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    const QLocale locale = QLocale::system();
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return locale.toString(dt.date(), QLocale::ShortFormat) + u' ' + locale.toString(dt.time(), timeFormat.trimmed());
+}
+
+// Back from "52°30.6000' N" or "39°54'56.00\" N" to signed decimal degrees.
+double degreesOf(const QString& text)
+{
+    static const QRegularExpression dms(QStringLiteral("^(\\d+)\u00B0([\\d.]+)'(?:([\\d.]+)\")?(?: ([NSEW]))?$"));
+    const auto m = dms.match(text);
+    if (!m.hasMatch())
+        return NAN;
+    const double value = m.captured(1).toDouble() + m.captured(2).toDouble() / 60 + m.captured(3).toDouble() / 3600;
+    return m.captured(4) == u"S" || m.captured(4) == u"W" ? -value : value;
+}
+
+// The value rules, each with raw values put into a structure by hand: the
+// member's offset, its presence bit (its place in the read list), the raw
+// bytes, and the text shown (null: none).
+TEST(ExifReaderTest, ValueRules)
+{
+    const QString sec = u' ' + resource(129);
+    struct Case
+    {
+        int id;
+        size_t offset;
+        int bit;
+        QByteArray raw;
+        QString text;
+    };
+#define AT(member, bit) offsetof(_EXIF_INFORMATION, member), bit
+    const Case cases[] = {
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(1, 250), u"1/250"_s + sec},
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(1, 2), u"0.5"_s + sec},
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(1, 4), u"1/4"_s + sec},
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(8, 1), u"8"_s + sec},
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(120, 1), u"120.0"_s + sec},
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(45, 10), u"5"_s + sec},
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(10, 2500), u"1/250"_s + sec},
+        {ExifPropExposureTime, AT(exposureTime, 24), ratio(1, 0), {}},
+        {ExifPropFNumber, AT(fNumber, 18), ratio(28, 10), u"F/2.8"_s},
+        {ExifPropFNumber, AT(fNumber, 18), ratio(4, 1), u"F/4"_s},
+        {ExifPropFNumber, AT(fNumber, 18), ratio(35, 12), u"F/2.92"_s},
+        {ExifPropFNumber, AT(fNumber, 18), ratio(5, 0), u""_s},
+        {ExifPropExposureBias, AT(exposureBias, 22), ratio(0, 1), u"0"_s},
+        {ExifPropExposureBias, AT(exposureBias, 22), ratio(2, 3), u"+0.7"_s},
+        {ExifPropExposureBias, AT(exposureBias, 22), ratio(-1, 1), u"-1"_s},
+        {ExifPropExposureBias, AT(exposureBias, 22), ratio(-1, 3), u"-0.3"_s},
+        {ExifPropShutterSpeedValue, AT(shutterSpeedValue, 12), ratio(8, 1), u"1/256"_s + sec},
+        {ExifPropShutterSpeedValue, AT(shutterSpeedValue, 12), ratio(-1, 1), u"2.00"_s + sec},
+        {ExifPropApertureValue, AT(apertureValue, 13), ratio(28, 10), u"2.8"_s},
+        {ExifPropApertureValue, AT(apertureValue, 13), ratio(7, 0), u"7"_s},
+        {ExifPropApertureValue, AT(apertureValue, 13), ratio(35, 12), u"2.92"_s},
+        {ExifPropBrightnessValue, AT(brightnessValue, 29), ratio(-5, 2), u"-2.50"_s},
+        {ExifPropFocalLength, AT(focalLength, 19), ratio(2333, 100), u"23.3 "_s + resource(130)},
+        {ExifPropIsoSpeed, AT(isoSpeed, 15), code(400), u"400"_s},
+        {ExifPropExifVersion, AT(exifVersion, 0), QByteArray("0230"), u"0230"_s},
+        {ExifPropGpsAltitude, AT(gpsAltitude, 63), ratio(1500, 1), u"1.500 km"_s},
+        {ExifPropGpsAltitude, AT(gpsAltitude, 63), ratio(999, 2), u"499 m"_s},
+        {ExifPropMake, AT(make, 1), utf16(u"Fujifilm \u00C9dition"_s), u"Fujifilm \u00C9dition"_s},
+        {ExifPropDateTimeOriginal, AT(dateTimeOriginal, 9), utf16(u"2023:07:14 15:42:07"_s),
+         localDateTime(u"2023:07:14 15:42:07"_s)},
+        {ExifPropDateTime, AT(dateTime, 5), utf16(u"0000:00:00 00:00:00"_s), {}},
+        {ExifPropDateTime, AT(dateTime, 5), utf16(u"2023:13:45 99:00:00"_s), {}},
+        // Codes show resource strings; codes outside a value set show
+        // nothing, except exposure programs, which have an "other".
+        {ExifPropMeteringMode, AT(meteringMode, 39), code(255), resource(120)},
+        {ExifPropMeteringMode, AT(meteringMode, 39), code(7), {}},
+        {ExifPropLightSource, AT(lightSource, 20), code(10), resource(60)},
+        {ExifPropLightSource, AT(lightSource, 20), code(4), {}},
+        {ExifPropFlash, AT(flash, 14), code(0x19), resource(16)},
+        {ExifPropExposureProgram, AT(exposureProgram, 21), code(9), resource(19)},
+        {ExifPropColorSpace, AT(colorSpace, 4), code(0xFFFF), resource(38)},
+    };
+#undef AT
+    for (const Case& c : cases) {
+        _EXIF_INFORMATION info{};
+        std::memcpy(reinterpret_cast<char*>(&info) + c.offset, c.raw.constData(), size_t(c.raw.size()));
+        info.mask[c.bit / 32] |= 1u << (c.bit % 32);
+        CExifPropertyReader reader;
+        ASSERT_EQ(reader.ImportExifInfo(&info), 1);
+        const unsigned short* shown = reader.GetPropValueByID(c.id);
+        EXPECT_EQ(shown != nullptr, !c.text.isNull()) << c.id << " " << c.raw.toHex(' ').constData();
+        EXPECT_EQ(fromU16(shown), c.text) << c.id << " " << c.raw.toHex(' ').constData();
+    }
+}
+
+TEST(ExifReaderTest, GpsPositionTexts)
+{
+    _EXIF_INFORMATION info{};
+    info.gpsLatitude[0] = {52, 1};
+    info.gpsLatitude[1] = {3060, 100};
+    info.gpsLatitude[2] = {0, 1};
+    info.gpsLatitudeRef[0] = u'N';
+    info.gpsLongitude[0] = {13, 1};
+    info.gpsLongitude[1] = {24, 1};
+    info.gpsLongitude[2] = {3621, 100};
+    info.gpsLongitudeRef[0] = u'N'; // a letter of the other axis
+    info.mask[1] = 0xF << (58 - 32);
+    CExifPropertyReader reader;
+    ASSERT_EQ(reader.ImportExifInfo(&info), 1);
+    EXPECT_EQ(fromU16(reader.GetPropValueByID(ExifPropGpsLatitude)), u"52\u00B030.6000' N");
+    EXPECT_EQ(fromU16(reader.GetPropValueByID(ExifPropGpsLongitude)), u"13\u00B024'36.21\"");
+
+    // A structure without presence bits is empty.
+    info.mask[1] = 0;
+    EXPECT_EQ(reader.ImportExifInfo(&info), 0);
+    EXPECT_EQ(reader.ImportExifInfo(static_cast<_EXIF_INFORMATION*>(nullptr)), 0);
+}
+
+// Everything GetImageExif copies from a real camera file agrees with
+// exiftool's reading of the same file, and so do the texts made of it;
+// reading the file directly gives the same texts.
+TEST(ExifReaderTest, CameraFilesAgreeWithExiftool)
+{
+    for (const QString& path : cameraFiles()) {
+        SCOPED_TRACE(path.toStdString());
+        // Tags by directory: a tag in the wrong directory is not the one the
+        // property names.
+        const QJsonObject tool = exiftoolRead(path, {QStringLiteral("-EXIF:all"), QStringLiteral("-G1")});
+        _EXIF_INFORMATION info;
+        ASSERT_EQ(GetImageExif(u16(path), &info), 1);
+        CExifPropertyReader reader;
+        ASSERT_EQ(reader.ImportExifInfo(&info), 1);
+        const auto text = [&reader](int id) { return fromU16(reader.GetPropValueByID(id)); };
+        const auto value = [](const ExifURational& r) { return double(r.numerator) / double(r.denominator); };
+
+        if (const double t = tool[u"ExifIFD:ExposureTime"].toDouble(); t > 0) {
+            EXPECT_NEAR(value(info.exposureTime), t, t * 1e-6);
+            const QString shown = text(ExifPropExposureTime).section(u' ', 0, 0);
+            EXPECT_NEAR(shown.startsWith(u"1/") ? 1 / shown.mid(2).toDouble() : shown.toDouble(), t, t * 0.05);
+        }
+        for (const auto& [id, tag, member] :
+             {std::tuple{int(ExifPropFNumber), u"ExifIFD:FNumber", &_EXIF_INFORMATION::fNumber},
+              std::tuple{int(ExifPropFocalLength), u"ExifIFD:FocalLength", &_EXIF_INFORMATION::focalLength}}) {
+            if (tool.contains(tag)) {
+                EXPECT_NEAR(value(info.*member), tool[tag].toDouble(), 1e-6);
+                EXPECT_NEAR(text(id).remove(u"F/"_s).section(u' ', 0, 0).toDouble(), tool[tag].toDouble(), 0.05);
+            }
+        }
+        const QJsonValue iso = tool[u"ExifIFD:ISO"];
+        EXPECT_EQ(text(ExifPropIsoSpeed), iso.isUndefined() ? QString() : QString::number(iso.toInt()));
+        if (tool.contains(u"ExifIFD:ExposureCompensation")) {
+            EXPECT_NEAR(text(ExifPropExposureBias).toDouble(), tool[u"ExifIFD:ExposureCompensation"].toDouble(), 0.05);
+        }
+        for (const auto& [id, tag] : {std::pair{int(ExifPropDateTimeOriginal), u"ExifIFD:DateTimeOriginal"},
+                                      std::pair{int(ExifPropDateTimeDigitized), u"ExifIFD:CreateDate"}}) {
+            EXPECT_EQ(text(id), tool.contains(tag) ? localDateTime(tool[tag].toString()) : QString());
+        }
+        // The modification time, or else when the picture was taken.
+        const auto modified = tool.contains(u"IFD0:ModifyDate") ? u"IFD0:ModifyDate" : u"ExifIFD:DateTimeOriginal";
+        EXPECT_EQ(QString::fromUtf16(info.dateTime), tool[modified].toString());
+        for (const auto& [id, tag] :
+             {std::pair{int(ExifPropMake), u"IFD0:Make"}, std::pair{int(ExifPropModel), u"IFD0:Model"},
+              std::pair{int(ExifPropUserComment), u"ExifIFD:UserComment"}}) {
+            const QString expected = tool[tag].toString().trimmed();
+            EXPECT_EQ(text(id).trimmed(), expected.isEmpty() ? QString() : expected);
+        }
+
+        double latitude = tool[u"GPS:GPSLatitude"].toDouble(NAN);
+        double longitude = tool[u"GPS:GPSLongitude"].toDouble(NAN);
+        if (path.endsWith(u"geodegrees_as_string.jpg")) {
+            // Stored as the texts "52,00000,50,00000,34,01180" and
+            // "11,00000,10,00000,58,28360": degrees, minutes and seconds
+            // with decimal commas, which exiftool misreads as 52 0 50.
+            latitude = 52 + 50.0 / 60 + 34.0118 / 3600;
+            longitude = 11 + 10.0 / 60 + 58.2836 / 3600;
+        }
+        latitude *= tool[u"GPS:GPSLatitudeRef"].toString() == u"S" ? -1 : 1;
+        longitude *= tool[u"GPS:GPSLongitudeRef"].toString() == u"W" ? -1 : 1;
+        for (const auto& [id, expected] : {std::pair{int(ExifPropGpsLatitude), latitude},
+                                           std::pair{int(ExifPropGpsLongitude), longitude}}) {
+            if (std::isnan(expected))
+                EXPECT_TRUE(text(id).isNull());
+            else
+                EXPECT_NEAR(degreesOf(text(id)), expected, 2e-6) << text(id).toStdString();
+        }
+        if (tool.contains(u"GPS:GPSAltitude")) {
+            const double metres = tool[u"GPS:GPSAltitude"].toDouble();
+            EXPECT_EQ(text(ExifPropGpsAltitude), QStringLiteral("%1 m").arg(std::floor(metres)));
+        }
+
+        // The same texts straight from the file, with their labels; the
+        // structure leaves out only values whose first bytes are zero.
+        QMap<int, QString> viaStructure;
+        for (const DisplayRow& row : displayRows)
+            viaStructure[row.id] = text(row.id);
+        CExifPropertyReader direct;
+        ASSERT_EQ(direct.ImportExifInfo(u16(path)), 1);
+        for (const DisplayRow& row : displayRows) {
+            if (viaStructure[row.id].isNull())
+                continue;
+            EXPECT_EQ(fromU16(direct.GetPropValueByID(row.id)), viaStructure[row.id]) << row.id;
+            EXPECT_EQ(fromU16(direct.GetPropNameByID(row.id)), resource(row.label)) << row.id;
+        }
+    }
+}
+
+// Two threads read two different pictures at once, again and again; each
+// sees only its own picture's values. The table lives until a reader on its
+// own thread goes.
+TEST(ExifReaderTest, EachThreadHasItsOwnTable)
+{
+    const QString nikon = goexif(QStringLiteral("sample1.jpg"));
+    const QString apple = goexif(QStringLiteral("samples/has-lens-info.jpg"));
+    std::atomic<int> wrong{0};
+    std::atomic<int> ready{0};
+    const auto work = [&](const QString& path, const QString& make) {
+        ++ready;
+        while (ready < 2) {
+        }
+        for (int i = 0; i < 150; ++i) {
+            CExifPropertyReader reader;
+            if (reader.ImportExifInfo(u16(path)) != 1 || fromU16(reader.GetPropValueByID(ExifPropMake)) != make)
+                ++wrong;
+        }
+    };
+    std::thread a(work, nikon, QStringLiteral("NIKON CORPORATION"));
+    std::thread b(work, apple, QStringLiteral("Apple"));
+    a.join();
+    b.join();
+    EXPECT_EQ(wrong, 0);
+
+    auto* reader = new CExifPropertyReader;
+    ASSERT_EQ(reader->ImportExifInfo(u16(nikon)), 1);
+    const unsigned short* model = reader->GetPropValueByID(ExifPropModel);
+    runOnThread([&apple] {
+        CExifPropertyReader other;
+        other.ImportExifInfo(u16(apple));
+    });
+    EXPECT_EQ(fromU16(model), u"NIKON D2H");
+    {
+        CExifPropertyReader second; // going, it empties this thread's table
+    }
+    EXPECT_EQ(reader->GetPropValueByID(ExifPropModel), nullptr);
+    delete reader;
+}
+
+// Pictures in dir/pics name a recording: MEMO.WAV beside them is the
+// user's; only a copy of it is handed out, and the reader deletes the copy.
+TEST(ExifReaderTest, SoundAnnotations)
+{
+    QTemporaryDir dir;
+    const QByteArray recording = "RIFF....WAVEfmt the user's recording";
+    writeFile(dir.filePath(QStringLiteral("pics/MEMO.WAV")), recording);
+    writeFile(dir.filePath(QStringLiteral("MEMO.WAV")), "above");
+    writeFile(dir.filePath(QStringLiteral("pics/s/in.wav")), "inner");
+    QFile::link(dir.filePath(QStringLiteral("MEMO.WAV")), dir.filePath(QStringLiteral("pics/link.wav")));
+    const auto copies = [] { return QDir(QDir::tempPath() + QStringLiteral("/velorin-audio")).entryList(QDir::Files); };
+    const auto picture = [&dir](const QString& sound) {
+        const QString path = dir.filePath(QStringLiteral("pics/") + QString(sound).replace(u'/', u'_') + u".jpg"_s);
+        makeTaggedJpeg(path, {QStringLiteral("-EXIF:Make=Sony"), QStringLiteral("-EXIF:RelatedSoundFile=") + sound});
+        return path;
+    };
+    const QStringList before = copies();
+
+    const QString photo = picture(QStringLiteral("MEMO.WAV"));
+    _EXIF_INFORMATION info;
+    ASSERT_EQ(GetImageExif(u16(photo), &info), 1);
+    EXPECT_EQ(info.hasAudio, 1);
+    EXPECT_EQ(copies(), before); // its copy went at once
+    CExifPropertyReader reader;
+    unsigned short out[260];
+    ASSERT_EQ(reader.GetAudioFile(u16(photo), out), 1);
+    const QString copy = fromU16(out);
+    EXPECT_NE(QFileInfo(copy).absolutePath(), QFileInfo(photo).absolutePath());
+    EXPECT_EQ(fileBytes(copy), recording);
+    ASSERT_EQ(reader.ImportExifInfo(u16(photo)), 1); // deletes the last copy, keeps a new one
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_EQ(copies().size(), before.size() + 1);
+    ASSERT_EQ(reader.ImportExifInfo(u16(goexif(QStringLiteral("sample1.jpg")))), 1);
+    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("pics/MEMO.WAV"))), recording);
+
+    // Only plain files beside the picture count.
+    for (const QString& name : {QStringLiteral("s/in.wav"), QStringLiteral("../MEMO.WAV"), QStringLiteral("link.wav"),
+                                QStringLiteral("s"), QStringLiteral(".."), QStringLiteral("missing.wav")}) {
+        const QString other = picture(name);
+        ASSERT_EQ(GetImageExif(u16(other), &info), 1);
+        EXPECT_EQ(info.hasAudio, 0) << name.toStdString();
+        EXPECT_EQ(reader.GetAudioFile(u16(other), out), 0) << name.toStdString();
+    }
+    EXPECT_EQ(copies(), before);
+}
+
+// Every kind of broken file gives 0 or some values, quickly, and never a
+// crash.
+TEST(ExifReaderTest, BrokenFilesFailCleanly)
+{
+    QTemporaryDir dir;
+    const QString camera = dir.filePath(QStringLiteral("camera.jpg"));
+    makeTaggedJpeg(camera, {QStringLiteral("-EXIF:Make=Canon"), QStringLiteral("-EXIF:FNumber=2.8")});
+    const QByteArray whole = fileBytes(camera);
+    QByteArray noise(50000, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    writeFile(dir.filePath(QStringLiteral("empty.jpg")), {});
+    writeFile(dir.filePath(QStringLiteral("soi.jpg")), QByteArray("\xff\xd8", 2));
+    writeFile(dir.filePath(QStringLiteral("truncated.jpg")), whole.left(2000));
+    writeFile(dir.filePath(QStringLiteral("header-only.jpg")), whole.left(400));
+    writeFile(dir.filePath(QStringLiteral("random.jpg")), noise);
+    writeFile(dir.filePath(QStringLiteral("random-after-soi.jpg")), QByteArray("\xff\xd8\xff\xe1", 4) + noise);
+    const QStringList files = filesIn(dir.path()) + cutOffFiles() + filesIn(pixbufTest(u"test-images/fail"_s))
+        + QStringList{goexif(u"corrupt/huge_tag_exif.jpg"_s), goexif(u"corrupt/max_uint32_exif.jpg"_s),
+                      goexif(u"corrupt/infinite_loop_exif.jpg"_s)};
+    ASSERT_GE(files.size(), 7 + 47 + 3);
+
+    for (const QString& path : files) {
+        QElapsedTimer timer;
+        timer.start();
+        _EXIF_INFORMATION info;
+        const int found = GetImageExif(u16(path), &info);
+        EXPECT_TRUE(found == 0 || found == 1);
+        CExifPropertyReader reader;
+        reader.ImportExifInfo(u16(path));
+        unsigned short out[260];
+        EXPECT_EQ(reader.GetAudioFile(u16(path), out), 0);
+        EXPECT_LT(timer.elapsed(), 5000) << path.toStdString();
+    }
+    // The cut-off camera files hold nothing Exiv2 accepts.
+    _EXIF_INFORMATION info;
+    EXPECT_EQ(GetImageExif(u16(cutOffFiles().first()), &info), 0);
+    EXPECT_EQ(GetImageExif(u16(dir.filePath(QStringLiteral("missing.jpg"))), &info), 0);
+    EXPECT_EQ(GetImageExif(u16(QString()), &info), 0);
+    EXPECT_EQ(GetImageExif(nullptr, &info), 0);
+    EXPECT_EQ(GetImageExif(u16(camera), nullptr), 0);
+}
+
+} // namespace

@@ -1,0 +1,230 @@
+// The EXIF writer: properties it puts on a picture, the embedded thumbnail
+// it prepares, and a picture saved with a source photograph's metadata as
+// exiftool reads the file afterwards.
+
+#include <cmath>
+#include <cstring>
+
+#include <QDateTime>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <velorin/imaging/zelpicture.h>
+#include <velorin/velorin.h>
+
+#include "imaging/exiftestsupport.h"
+#include "support/temphome.h"
+
+using namespace velorin::exif;
+using PubImage::ZelPicture;
+
+namespace {
+
+// Releases a picture at the end of a scope.
+struct Picture
+{
+    explicit Picture(ZelPicture* p = nullptr) : p(p) {}
+    ~Picture() { Zel0Release(p); }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+    ZelPicture* operator->() const { return p; }
+    ZelPicture* p;
+};
+
+ZelPicture* pictureOf(const QImage& image)
+{
+    ZelPicture* picture = ZelPicture::create();
+    picture->setSize(image.size());
+    picture->insertLayer(1, PubImage::ZelLayer::fromImage(image));
+    return picture;
+}
+
+QString textProperty(const ZelPicture* picture, int id)
+{
+    const QByteArray bytes = picture->property(id);
+    const QString all = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+    return all.section(QChar(0), 0, 0);
+}
+
+// A camera photograph at 48.858370 N, 2.294481 E, 35.5 m, and its raw
+// metadata.
+class CameraSourceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        photo = dir.filePath(QStringLiteral("camera.jpg"));
+        makeTaggedJpeg(photo, {QStringLiteral("-EXIF:Make=Canon"), QStringLiteral("-EXIF:Model=Canon EOS 5D Mark IV"),
+                               QStringLiteral("-EXIF:ExposureTime=0.004"), QStringLiteral("-EXIF:FNumber=2.8"),
+                               QStringLiteral("-EXIF:DateTimeOriginal=2023:07:14 15:42:07"),
+                               QStringLiteral("-GPS:GPSLatitude=48.858370"), QStringLiteral("-GPS:GPSLatitudeRef=N"),
+                               QStringLiteral("-GPS:GPSLongitude=2.294481"), QStringLiteral("-GPS:GPSLongitudeRef=E"),
+                               QStringLiteral("-GPS:GPSAltitude=35.5"), QStringLiteral("-GPS:GPSAltitudeRef=0")});
+        ASSERT_EQ(GetImageExif(u16(photo), &source), 1);
+    }
+
+    QTemporaryDir dir;
+    QString photo;
+    _EXIF_INFORMATION source;
+};
+
+TEST(ExifWriterTest, DegreesMinutesAndSecondsOfADecimalAngle)
+{
+    CExifPropertyWriter writer;
+    struct Case
+    {
+        double value;
+        _ZELDIV d, m, s;
+    };
+    for (const Case& c : {Case{-52.5, {52, 1}, {30, 1}, {0, 1000}}, Case{10.25, {10, 1}, {15, 1}, {0, 1000}},
+                          Case{52.51, {52, 1}, {30, 1}, {35999, 1000}}, Case{0, {0, 1}, {0, 1}, {0, 1000}},
+                          Case{116.390833, {116, 1}, {23, 1}, {26998, 1000}}}) {
+        _ZELDIV d{}, m{}, s{};
+        writer.TransFloat2Degree(c.value, d, m, s);
+        EXPECT_EQ(std::tuple(d.num, d.den, m.num, m.den, s.num, s.den),
+                  std::tuple(c.d.num, c.d.den, c.m.num, c.m.den, c.s.num, c.s.den))
+            << c.value;
+    }
+}
+
+// What the saved file cannot show: the time text of a given moment, the
+// source's orientation, no position from a source without one, and 0 for
+// missing arguments.
+TEST_F(CameraSourceTest, PropertiesSetOnThePicture)
+{
+    Picture picture(pictureOf(QImage(64, 48, QImage::Format_RGB32)));
+    EXPECT_EQ(CExifPropertyWriter::SetExifTime(picture.p, QDateTime(QDate(2024, 3, 7), QTime(9, 5, 3))), 1);
+    EXPECT_EQ(textProperty(picture.p, ExifPropDateTime), u"2024:03:07 09:05:03");
+    const QDateTime now = QDateTime::currentDateTime();
+    EXPECT_EQ(CExifPropertyWriter::SetExifTime(picture.p), 1);
+    const QString stamped = textProperty(picture.p, ExifPropDateTime);
+    EXPECT_LE(std::abs(QDateTime::fromString(stamped, QStringLiteral("yyyy:MM:dd HH:mm:ss")).secsTo(now)), 2);
+
+    source.orientation = 3;
+    EXPECT_EQ(CExifPropertyWriter::SetExifCamera(picture.p, &source), 1);
+    EXPECT_EQ(picture->property(ExifPropOrientation), QByteArray("\x03\x00", 2));
+    EXPECT_FALSE(picture->hasProperty(ExifPropModel));
+
+    Picture plain(pictureOf(QImage(8, 8, QImage::Format_RGB32)));
+    _EXIF_INFORMATION empty{};
+    CExifPropertyWriter writer;
+    EXPECT_EQ(writer.SetExifGPSInfo(plain.p, &empty), 1);
+    EXPECT_TRUE(plain->properties().isEmpty());
+
+    for (int result : {CExifPropertyWriter::SetExifTime(nullptr), CExifPropertyWriter::SetNormalExifInfo(nullptr),
+                       CExifPropertyWriter::SetExifOrientation(nullptr, 1),
+                       CExifPropertyWriter::SetExifCamera(picture.p, nullptr),
+                       CExifPropertyWriter::SetExifCamera(nullptr, &source), writer.SetExifGPSInfo(nullptr, &source),
+                       writer.SetExifGPSInfo(picture.p, nullptr)})
+        EXPECT_EQ(result, 0);
+}
+
+TEST(ExifWriterTest, ThumbnailsFitTheirBox)
+{
+    CExifPropertyWriter writer;
+    struct Case
+    {
+        QSize picture, box, thumbnail;
+    };
+    for (const Case& c : {Case{{400, 300}, {160, 160}, {160, 120}}, Case{{300, 400}, {160, 160}, {120, 160}},
+                          Case{{100, 50}, {160, 160}, {160, 80}}, Case{{640, 480}, {64, 128}, {64, 48}}}) {
+        Picture picture(pictureOf(QImage(c.picture, QImage::Format_RGB32)));
+        Picture thumbnail(writer.CreateThumbnailImage(picture.p, c.box.width(), c.box.height()));
+        ASSERT_NE(thumbnail.p, nullptr);
+        EXPECT_EQ(thumbnail->size(), c.thumbnail) << c.picture.width() << "x" << c.picture.height();
+        EXPECT_EQ(thumbnail->bitDepth(), 24);
+        ASSERT_NE(thumbnail->layer(1), nullptr);
+        EXPECT_EQ(thumbnail->layer(1)->rect().width(), c.thumbnail.width());
+    }
+    Picture empty(ZelPicture::create());
+    EXPECT_EQ(writer.CreateThumbnailImage(empty.p, 160, 160), nullptr);
+    EXPECT_EQ(writer.CreateThumbnailImage(nullptr, 160, 160), nullptr);
+}
+
+// The packed bitmap: a 40-byte header, then rows bottom-up of exactly
+// width x 3 bytes (no padding), blue-green-red.
+TEST(ExifWriterTest, ThumbnailBitmapLayout)
+{
+    QImage image(5, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int x = 0; x < 5; ++x)
+        image.setPixel(x, 1, qRgb(0, 0, 255));
+    image.setPixel(4, 0, qRgb(0, 255, 0));
+    Picture thumbnail(pictureOf(image));
+    Picture target(pictureOf(QImage(64, 48, QImage::Format_RGB32)));
+
+    CExifPropertyWriter writer;
+    ASSERT_EQ(writer.SetExifThumbnailImage(target.p, thumbnail.p), 1);
+    const QByteArray dib = target->property(PubImage::ZelPropExifThumbnail);
+    ASSERT_EQ(dib.size(), 40 + 5 * 3 * 2);
+    // size, width, height, planes and bits, no compression, 1270 pixels
+    // per metre on both axes
+    const qint32 header[10] = {40, 5, 2, 1 | (24 << 16), 0, 0, 1270, 1270, 0, 0};
+    EXPECT_EQ(dib.left(40), QByteArray(reinterpret_cast<const char*>(header), 40));
+    const QByteArray blue("\xff\x00\x00", 3), red("\x00\x00\xff", 3), green("\x00\xff\x00", 3);
+    EXPECT_EQ(dib.mid(40, 15), blue.repeated(5));        // the bottom row first
+    EXPECT_EQ(dib.mid(55, 15), red.repeated(4) + green); // then the top row
+
+    // The picture keeps its bitmap when the writer lets go of its own.
+    EXPECT_EQ(writer.FreeCache(), 1);
+    EXPECT_EQ(target->property(PubImage::ZelPropExifThumbnail), dib);
+    EXPECT_EQ(writer.SetExifThumbnailImage(nullptr, thumbnail.p), 0);
+}
+
+// A picture saved with the source's metadata through the writer, as
+// exiftool reads the file: the source's position and maker, the time of
+// saving, 180 dots per inch on both axes and the embedded thumbnail.
+TEST_F(CameraSourceTest, SavedPictureCarriesTheMetadata)
+{
+    for (const QString& name : {QStringLiteral("saved.jpg"), QStringLiteral("saved.tif")}) {
+        SCOPED_TRACE(name.toStdString());
+        Picture picture(ZelPicture::create());
+        ASSERT_EQ(picture->load(photo, PubImage::ZelLoadMode::Full), 0);
+        CExifPropertyWriter writer;
+        writer.SetNormalExifInfo(picture.p);
+        writer.SetExifTime(picture.p, QDateTime(QDate(2024, 3, 7), QTime(9, 5, 3)));
+        writer.SetExifCamera(picture.p, &source);
+        writer.SetExifGPSInfo(picture.p, &source);
+        Picture thumbnail(writer.CreateThumbnailImage(picture.p, 160, 160));
+        ASSERT_EQ(writer.SetExifThumbnailImage(picture.p, thumbnail.p), 1);
+        const QString saved = dir.filePath(name);
+        ASSERT_EQ(picture->save(saved), 0);
+
+        const QJsonObject tool = exiftoolRead(saved);
+        EXPECT_EQ(tool[u"Make"].toString(), u"Canon");
+        EXPECT_EQ(tool[u"ModifyDate"].toString(), u"2024:03:07 09:05:03");
+        // A TIFF keeps the resolution and orientation its encoder wrote:
+        // they are part of its image structure.
+        const bool tiff = name.endsWith(u".tif");
+        if (!tiff) {
+            EXPECT_EQ(tool[u"XResolution"].toInt(), 180);
+            EXPECT_EQ(tool[u"YResolution"].toInt(), 180);
+            EXPECT_EQ(tool[u"ResolutionUnit"].toInt(), 2);
+            EXPECT_FALSE(tool.contains(u"Orientation"));
+        }
+        EXPECT_EQ(tool[u"ExifImageWidth"].toInt(), 640);
+        EXPECT_EQ(tool[u"ExifImageHeight"].toInt(), 480);
+        EXPECT_NEAR(tool[u"GPSLatitude"].toDouble(), 48.858370, 1e-6);
+        EXPECT_EQ(tool[u"GPSLatitudeRef"].toString(), u"N");
+        EXPECT_NEAR(tool[u"GPSLongitude"].toDouble(), 2.294481, 1e-6);
+        EXPECT_EQ(tool[u"GPSLongitudeRef"].toString(), u"E");
+        EXPECT_NEAR(tool[u"GPSAltitude"].toDouble(), 35.5, 1e-9);
+        EXPECT_EQ(tool[u"GPSAltitudeRef"].toInt(), 0);
+
+        QImage embedded;
+        EXPECT_TRUE(embedded.loadFromData(
+            runProgram(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ThumbnailImage"), saved})));
+        EXPECT_EQ(embedded.size(), QSize(160, 120));
+        // Upright: the picture runs from red at the top to blue at the bottom.
+        EXPECT_GT(qRed(embedded.pixel(80, 4)), 200);
+        EXPECT_GT(qBlue(embedded.pixel(80, 115)), 200);
+
+        // The saved file reads back through the reader.
+        _EXIF_INFORMATION again;
+        ASSERT_EQ(GetImageExif(u16(saved), &again), 1);
+        EXPECT_EQ(QString::fromUtf16(again.make), u"Canon");
+        EXPECT_EQ(std::memcmp(again.gpsLatitude, source.gpsLatitude, sizeof source.gpsLatitude), 0);
+    }
+}
+
+} // namespace
