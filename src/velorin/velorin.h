@@ -58,8 +58,11 @@
 #include <velorin/views/sortedviewcore.h>
 #include <velorin/views/viewentry.h>
 
+#include <velorin/import/addfiletophotolibrary.h>
 #include <velorin/import/supportmediatypes.h>
 
 #include <velorin/imaging/exifproperties.h>
 #include <velorin/imaging/exifpropertyreader.h>
 #include <velorin/imaging/exifpropertywriter.h>
+#include <velorin/imaging/zellibhelper.h>
+#include <velorin/imaging/zelpicture.h>

@@ -136,15 +136,16 @@ void applyOrientation(ZelPicture* picture, bool autoRotate, int rotate)
     }
 }
 
-ZelPicture* loaded(const unsigned short* path, PubImage::ZelLoadMode mode, QSize box = {})
+ZelPicture* loaded(const unsigned short* path, PubImage::ZelLoadMode mode, QSize box = {}, int* error = nullptr)
 {
+    int result = PubImage::ZelLoadUnreadable;
     const QString file = pathText(path);
-    if (file.isEmpty())
-        return nullptr;
-    PictureRef picture(ZelPicture::create());
-    if (!picture.picture || picture.picture->load(file, mode, box) != 0)
-        return nullptr;
-    return picture.take();
+    PictureRef picture(file.isEmpty() ? nullptr : ZelPicture::create());
+    if (picture.picture)
+        result = picture.picture->load(file, mode, box);
+    if (error)
+        *error = result;
+    return result == PubImage::ZelLoadOk ? picture.take() : nullptr;
 }
 
 // Fits width x height inside the box, keeping the aspect: both scales are
@@ -205,7 +206,8 @@ QByteArray ZellibHelper::GetThumbnailUseZelLib(const unsigned short* path, int w
 }
 
 QList<QByteArray> ZellibHelper::GetThumbnailsUseZelLib(const unsigned short* path, const QList<int>& boxes,
-                                                       bool autoRotate, int rotate, QList<QSize>* sizes)
+                                                       bool autoRotate, int rotate, QList<QSize>* sizes,
+                                                       int* loadError)
 {
     QList<QByteArray> blobs(boxes.size());
     if (sizes)
@@ -213,7 +215,7 @@ QList<QByteArray> ZellibHelper::GetThumbnailsUseZelLib(const unsigned short* pat
     if (boxes.isEmpty())
         return blobs;
     const int largest = *std::max_element(boxes.begin(), boxes.end());
-    PictureRef current(ReadZelPictureThumbnail(path, largest, largest));
+    PictureRef current(loaded(path, PubImage::ZelLoadMode::Thumbnail, QSize(largest, largest), loadError));
     if (!current.picture)
         return blobs;
     applyOrientation(current.picture, autoRotate, rotate);

@@ -46,9 +46,11 @@ public:
     // is decoded for the largest box and shown upright, then each smaller
     // box is scaled from the next larger result. Blobs come back in the
     // order of boxes (empty ones when the decode fails); sizes, when given,
-    // receives each blob's pixel size.
+    // receives each blob's pixel size, loadError the decode's
+    // PubImage::ZelLoadError.
     QList<QByteArray> GetThumbnailsUseZelLib(const unsigned short* path, const QList<int>& boxes,
-                                             bool autoRotate, int rotate, QList<QSize>* sizes = nullptr);
+                                             bool autoRotate, int rotate, QList<QSize>* sizes = nullptr,
+                                             int* loadError = nullptr);
     // The full picture, upright, as BMP blob.
     QByteArray GetPicture(const unsigned short* path);
     QByteArray GetPictureNotFlipLayer(const unsigned short* path, bool autoRotate, int rotate);

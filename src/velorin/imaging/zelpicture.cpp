@@ -400,7 +400,7 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         raiseAllocationLimit();
         QByteArray bytes = readPictureFile(path, mode == ZelLoadMode::Header);
         if (bytes.isEmpty())
-            return 1;
+            return ZelLoadUnreadable;
 
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
@@ -414,18 +414,18 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         QByteArray preview;
         if (!qtReads) {
             if (meta.preview.isEmpty())
-                return 3;
+                return ZelLoadNotAPicture;
             preview = std::move(meta.preview);
             buffer.close();
             buffer.setBuffer(&preview);
             buffer.open(QIODevice::ReadOnly);
             reader.setDevice(&buffer);
             if (!reader.canRead())
-                return 3;
+                return ZelLoadNotAPicture;
         }
         const QSize stored = reader.size();
         if (stored.width() <= 0 || stored.height() <= 0)
-            return 4;
+            return ZelLoadNotAPicture;
         const int format = qtReads ? formatOf(reader.format()) : meta.format;
 
         QHash<int, QByteArray> properties = std::move(meta.properties);
@@ -442,15 +442,15 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         }
 
         if (!sanePixelCount(stored.width(), stored.height(), MaxPixels))
-            return 4;
+            return ZelLoadTooLarge;
         const SplitOrientation orientation = splitOrientation(readU16(properties.value(ZelPropOrientation)));
         if (mode == ZelLoadMode::Thumbnail) {
             if (box.width() <= 0 || box.height() <= 0)
-                return 5;
+                return ZelLoadBadRequest;
             const bool progressive = reader.format() == "jpeg" && scanJpegMarkers(qtReads ? bytes : preview).progressive;
             const bool shrinksWhileDecoding = reader.format() == "jpeg" && !progressive;
             if (!shrinksWhileDecoding && !sanePixelCount(stored.width(), stored.height(), MaxBufferedPixels))
-                return 4;
+                return ZelLoadTooLarge;
             // The box applies to the picture as shown, so a picture turned a
             // quarter is fitted into the transposed box.
             const bool quarter = orientation.rotation == 6 || orientation.rotation == 8;
@@ -460,12 +460,12 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         }
         QImage image = reader.read();
         if (image.isNull())
-            return 6;
+            return ZelLoadDecodeFailed;
         if (orientation.mirror)
             image = image.mirrored(true, false);
         ZelLayer* layer = ZelLayer::fromImage(image);
         if (!layer)
-            return 7;
+            return ZelLoadOutOfMemory;
         if (orientation.rotation != 1 || properties.contains(ZelPropOrientation))
             properties.insert(ZelPropOrientation, u16Bytes(orientation.rotation));
 
@@ -479,7 +479,21 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         m_properties = std::move(properties);
         return 0;
     } catch (...) {
-        return 8;
+        return ZelLoadOutOfMemory;
+    }
+}
+
+QString zelLoadErrorText(int error)
+{
+    switch (error) {
+    case ZelLoadOk: return QStringLiteral("ok");
+    case ZelLoadUnreadable: return QStringLiteral("cannot read the file");
+    case ZelLoadNotAPicture: return QStringLiteral("not a picture this library can decode");
+    case ZelLoadTooLarge: return QStringLiteral("picture too large to decode safely");
+    case ZelLoadBadRequest: return QStringLiteral("empty thumbnail box");
+    case ZelLoadDecodeFailed: return QStringLiteral("corrupt picture data");
+    case ZelLoadOutOfMemory: return QStringLiteral("out of memory");
+    default: return QStringLiteral("unknown error");
     }
 }
 

@@ -146,6 +146,20 @@ enum ZelProperty {
     ZelPropOrientation = 11010,    // uint16: orientation code still to apply to the pixels
 };
 
+// Why load() failed (its non-zero results).
+enum ZelLoadError {
+    ZelLoadOk = 0,
+    ZelLoadUnreadable = 1,   // missing, unreadable, empty or larger than 1 GB
+    ZelLoadNotAPicture = 3,  // no decoder knows the bytes, no embedded preview
+    ZelLoadTooLarge = 4,     // the header's size is absurd or needs too much memory
+    ZelLoadBadRequest = 5,   // an empty thumbnail box
+    ZelLoadDecodeFailed = 6, // the decoder gave up on the data
+    ZelLoadOutOfMemory = 7,
+};
+
+// A short English description of a load() result, for logs and tools.
+VELORIN_EXPORT QString zelLoadErrorText(int error);
+
 class VELORIN_EXPORT ZelPicture : public ZelObject
 {
 public:

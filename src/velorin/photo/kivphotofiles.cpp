@@ -25,15 +25,15 @@ std::array<SQLiteDatabase*, 5> photoDatabases()
             s->getImageThumbnailMediumDB(), s->getImageThumbnailLargeDB()};
 }
 
+} // namespace
+
 // Modification times match when their texts to the second do, as the rows
 // have always been compared.
-bool sameFileState(const QVariant& storedDate, const QVariant& storedSize, const DBImageInfo& info)
+bool KivPhotoFiles::isSavedFileState(const QVariant& storedDate, const QVariant& storedSize, const DBImageInfo& info)
 {
     return storedDate.toDateTime().toString(Qt::TextDate) == info.mediaModifyDate.toString(Qt::TextDate)
         && storedSize.toLongLong() == info.fileSize;
 }
-
-} // namespace
 
 KivPhotoFiles::KivPhotoFiles(QObject* parent)
     : CollectionCore<KivPhotoFile>(parent)
@@ -123,7 +123,7 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
         return true;
     }
 
-    if (sameFileState(stored->value(0), stored->value(3), info)) {
+    if (isSavedFileState(stored->value(0), stored->value(3), info)) {
         // Unchanged: nothing is written; the entry, when it is in memory,
         // is announced again and selected.
         if (KivPhotoFile* entry = findPhotoFileByID(storedId)) {
@@ -149,7 +149,7 @@ bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini
     if (!stored) {
         saveThumbnails(mini, small, medium, large);
         images->insertRecord(&info);
-    } else if (!sameFileState(stored->value(0), stored->value(2), info)) {
+    } else if (!isSavedFileState(stored->value(0), stored->value(2), info)) {
         info.id = stored->value(1).toInt();
         rewritePhoto(info);
     }

@@ -82,6 +82,10 @@ public:
     // memory for new photos.
     bool _savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, DBImageThumbnail& small,
                             DBImageThumbnail& medium, DBImageThumbnail& large);
+    // Whether a row's stored modification date and size (as the save-state
+    // statement reads them) describe the file info was made from: the test
+    // by which a save leaves a row alone.
+    static bool isSavedFileState(const QVariant& storedDate, const QVariant& storedSize, const DBImageInfo& info);
 
     // Writes the columns selected by `flags`, then copies the whole record
     // into the stored entry. False with no column selected.

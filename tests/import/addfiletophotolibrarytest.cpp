@@ -1,0 +1,184 @@
+#include <velorin/db/imageinfodb.h>
+#include <velorin/db/imagethumbnaildb.h>
+#include <velorin/db/sharedstatements.h>
+#include <velorin/import/addfiletophotolibrary.h>
+#include <velorin/service/databaseservice.h>
+#include <velorin/service/sqlstatement.h>
+
+#include "support/media.h"
+#include "support/temphome.h"
+
+#include <QFile>
+#include <QImage>
+#include <QMutex>
+#include <QSqlQuery>
+#include <QtEndian>
+
+namespace {
+
+struct Result
+{
+    QString path;
+    int outcome = -1;
+    QString reason;
+};
+
+// Runs one pass and collects what it announced, on the worker's own thread
+// (direct connections), so nothing depends on this thread's event loop.
+struct Pass
+{
+    QList<Result> results;
+    QList<int> finished;
+    bool stopped = false;
+};
+
+Pass runPass(QList<QString> paths, int stopAfter = -1)
+{
+    Pass pass;
+    QMutex mutex;
+    AddFileToPhotoLibrary worker;
+    QObject::connect(&worker, &AddFileToPhotoLibrary::photoFileImported, &worker,
+                     [&](int, const QString& path, int outcome, const QString& reason) {
+                         QMutexLocker lock(&mutex);
+                         pass.results.append({path, outcome, reason});
+                         if (pass.results.size() == stopAfter)
+                             worker.requestStop();
+                     }, Qt::DirectConnection);
+    QObject::connect(&worker, &AddFileToPhotoLibrary::importFinished, &worker,
+                     [&](int added, int updated, int unchanged, int failed, bool stopped) {
+                         QMutexLocker lock(&mutex);
+                         pass.finished = {added, updated, unchanged, failed};
+                         pass.stopped = stopped;
+                     }, Qt::DirectConnection);
+    worker.Start2(paths);
+    worker.wait();
+    return pass;
+}
+
+QByteArray storedThumbnail(SQLiteDatabase& store, const QString& path)
+{
+    const auto row = velorin::selectFirstRow(store, velorin::sql::SelectThumbnailByPath, {path});
+    return row ? row->value(0).toByteArray() : QByteArray("<no row>");
+}
+
+QSize bmpSize(const QByteArray& blob)
+{
+    if (blob.size() < 54)
+        return {};
+    return {qFromLittleEndian<qint32>(blob.constData() + 18), qFromLittleEndian<qint32>(blob.constData() + 22)};
+}
+
+class AddFileToPhotoLibraryTest : public PhotoCatalogueTest
+{
+protected:
+    std::optional<DBImageInfo> row(const QString& path)
+    {
+        DBImageInfo info;
+        QSqlQuery query(service->getImageInfoDB()->getDatabase());
+        query.prepare(QStringLiteral("select * from ImageInfo where fullPath=?"));
+        query.addBindValue(path);
+        if (!query.exec() || !query.next())
+            return std::nullopt;
+        ImageInfoDB::readRecord(query, info);
+        return info;
+    }
+    int rowCount()
+    {
+        QSqlQuery query(service->getImageInfoDB()->getDatabase());
+        query.exec(QStringLiteral("select count(*) from ImageInfo"));
+        return query.next() ? query.value(0).toInt() : -1;
+    }
+    QString copyOf(const QString& source, const QString& name)
+    {
+        const QString target = root() + u'/' + name;
+        QFile::copy(source, target);
+        return target;
+    }
+};
+
+} // namespace
+
+TEST(DMSToDecimalTest, FormattedTexts)
+{
+    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52°30'36.00\" N")), 52.51, 1e-5);
+    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52°30'36.00\" S")), -52.51, 1e-5);
+    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52°30.6000' N")), 52.51, 1e-5);
+    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("2°17'40.13\" W")), -2.29448, 1e-5);
+    EXPECT_EQ(AddFileToPhotoLibrary::DMSToDecimal(QString()), 0.0);
+    EXPECT_EQ(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52")), 0.0);
+}
+
+// Records with the picture's metadata, four thumbnails fitted to their
+// boxes, corrupt and vanished files reported; a second pass writes nothing,
+// a changed file is rewritten.
+TEST_F(AddFileToPhotoLibraryTest, ImportsRecordsAndThumbnails)
+{
+    const QString gps = copyOf(goexif(QStringLiteral("sample1.jpg")), QStringLiteral("gps.jpg"));
+    const QString turned = copyOf(goexif(QStringLiteral("samples/has-lens-info.jpg")), QStringLiteral("turned.jpg"));
+    const QString corrupt = root() + QStringLiteral("/corrupt.jpg");
+    writeFile(corrupt, fileBytes(gps).left(600));
+    const QString missing = root() + QStringLiteral("/missing.jpg");
+
+    Pass pass = runPass({gps, turned, corrupt, missing});
+    ASSERT_EQ(pass.results.size(), 4);
+    EXPECT_EQ(pass.results[0].outcome, AddFileToPhotoLibrary::Added) << qPrintable(pass.results[0].reason);
+    EXPECT_EQ(pass.results[1].outcome, AddFileToPhotoLibrary::Added);
+    EXPECT_EQ(pass.results[2].outcome, AddFileToPhotoLibrary::Failed);
+    EXPECT_FALSE(pass.results[2].reason.isEmpty());
+    EXPECT_EQ(pass.results[3].outcome, AddFileToPhotoLibrary::Failed);
+    EXPECT_EQ(pass.finished, (QList<int>{2, 0, 0, 2}));
+    EXPECT_FALSE(pass.stopped);
+
+    const auto first = row(gps);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->name, QStringLiteral("gps"));
+    EXPECT_NEAR(first->latitude, 39.9156, 1e-3);
+    EXPECT_NEAR(first->longitude, 116.3908, 1e-3);
+    EXPECT_FALSE(first->exifDate.isEmpty());
+    EXPECT_EQ(first->fileSize, QFileInfo(gps).size());
+    const auto second = row(turned);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->orientation, 6);
+    EXPECT_EQ(row(corrupt)->latitude, 10000.0);
+    EXPECT_FALSE(row(missing));
+
+    SQLiteDatabase* stores[] = {service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
+                                service->getImageThumbnailMediumDB(), service->getImageThumbnailLargeDB()};
+    const int boxes[] = {64, 128, 256, 384};
+    for (int i = 0; i < 4; ++i) {
+        const QSize size = bmpSize(storedThumbnail(*stores[i], gps));
+        EXPECT_EQ(std::max(size.width(), size.height()), boxes[i]);
+        // Shown upright: the phone photo stored landscape comes out portrait.
+        const QSize upright = bmpSize(storedThumbnail(*stores[i], turned));
+        EXPECT_GT(upright.height(), upright.width());
+        EXPECT_TRUE(storedThumbnail(*stores[i], corrupt).isEmpty());
+    }
+
+    pass = runPass({gps, turned, corrupt});
+    EXPECT_EQ(pass.finished, (QList<int>{0, 0, 3, 0}));
+    QFile::resize(corrupt, 300);
+    pass = runPass({gps, corrupt});
+    EXPECT_EQ(pass.finished, (QList<int>{0, 0, 1, 1}));
+    EXPECT_EQ(row(corrupt)->fileSize, 300);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(corrupt, "JPEG"));
+    pass = runPass({corrupt});
+    EXPECT_EQ(pass.finished, (QList<int>{0, 1, 0, 0}));
+    EXPECT_EQ(rowCount(), 3);
+}
+
+// A stop request ends the pass between files: every saved photo is whole.
+TEST_F(AddFileToPhotoLibraryTest, StopsBetweenFiles)
+{
+    QList<QString> paths;
+    for (int i = 0; i < 30; ++i)
+        paths << copyOf(orientationSet(i % 9), QStringLiteral("p%1.jpg").arg(i));
+    const Pass pass = runPass(paths, 5);
+    EXPECT_TRUE(pass.stopped);
+    EXPECT_GE(pass.results.size(), 5);
+    EXPECT_LT(pass.results.size(), 30);
+    EXPECT_EQ(rowCount(), pass.results.size());
+    for (const Result& r : pass.results)
+        EXPECT_EQ(bmpSize(storedThumbnail(*service->getImageThumbnailLargeDB(), r.path)).height(), 70);
+}
