@@ -6,6 +6,10 @@
 namespace velorin::cli {
 
 int init(const QStringList& args);
+// Pictures and folders of pictures put into the photo catalogue, and the
+// catalogue's photos listed by date.
+int import(const QStringList& args);
+int list(const QStringList& args);
 // The photo library's tags and places, sorted for display, with their counts.
 int tags(const QStringList& args);
 int places(const QStringList& args);

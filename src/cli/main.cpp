@@ -21,6 +21,12 @@ struct Command
 const Command commands[] = {
     {"init", "init [--video]   open (creating when missing) the photo or video catalogue and list its files",
      velorin::cli::init},
+    {"import", "import [--no-recursive] PATH...\n"
+               "                   add pictures, and the pictures in folders and their sub-folders, to the photo\n"
+               "                   catalogue (a changed file is refreshed, an unchanged one left alone)",
+     velorin::cli::import},
+    {"list", "list [--json]    list the catalogue's photos by date: name, date, size, position, rating, path",
+     velorin::cli::list},
     {"tags", "tags             list the photo tags with the number of photos carrying each", velorin::cli::tags},
     {"places", "places           list the photo places with their counts and stored positions",
      velorin::cli::places},
