@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
   libexiv2-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev
-  sqlite3 libimage-exiftool-perl libjpeg-turbo-progs
+  sqlite3 libimage-exiftool-perl libjpeg-turbo-progs imagemagick python3
 )
 
 missing=()

@@ -490,10 +490,6 @@ MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wan
         auto image = Exiv2::ImageFactory::open(data, long(bytes.size()));
         if (!image.get())
             return result;
-        // Only the picture formats are parsed: Exiv2's video container
-        // parsers loop for ever on some damaged files.
-        if (result.format == 0)
-            return result;
         image->readMetadata();
 
         const Exiv2::ExifData& exif = image->exifData();
@@ -510,8 +506,9 @@ MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wan
                 result.properties.insert(row.id, raw);
         }
 
+        // Without the picture's path there is no folder to find its sound in.
         if (const Exiv2::Exifdatum* sound = findTag(exif, "Exif.Photo.RelatedSoundFile");
-            sound && sound->typeId() == Exiv2::asciiString) {
+            sound && sound->typeId() == Exiv2::asciiString && !path.isEmpty()) {
             const QString copy = copySoundAnnotation(path, sound->toString());
             if (!copy.isEmpty())
                 result.properties.insert(PubImage::ZelPropAudioFile, textBytes(copy));

@@ -407,7 +407,10 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         QImageReader reader(&buffer);
         reader.setAutoTransform(false);
         const bool qtReads = reader.canRead();
-        velorin::exif::MetadataRead meta = velorin::exif::readMetadata(bytes, path, !qtReads);
+        // Only header reads hand out a copy of a sound annotation: the EXIF
+        // reader, which uses them, deletes its copy again.
+        const QString soundSource = mode == ZelLoadMode::Header ? path : QString();
+        velorin::exif::MetadataRead meta = velorin::exif::readMetadata(bytes, soundSource, !qtReads);
 
         // Camera RAW files: Qt cannot decode them, their largest embedded
         // preview stands in for the pixels.
@@ -540,6 +543,25 @@ int ZelPicture::save(const QString& path) const
             for (const ZelLayer* layer : m_layers)
                 painter.drawImage(layer->rect().left, layer->rect().top, layer->image());
         }
+
+        // Formats that keep the resolution in their own structure (TIFF)
+        // take it from the picture rather than from the metadata.
+        const auto resolution = [&](int id) {
+            const QByteArray v = m_properties.value(id);
+            quint32 num = 0;
+            quint32 den = 0;
+            if (v.size() >= 8) {
+                std::memcpy(&num, v.constData(), 4);
+                std::memcpy(&den, v.constData() + 4, 4);
+            }
+            const double perUnit = den ? double(num) / den : 0.0;
+            const double unitMetres = intProperty(11017, 2) == 3 ? 0.01 : 0.0254; // centimetre or inch
+            return int(perUnit / unitMetres + 0.5);
+        };
+        if (const int x = resolution(11014); x > 0)
+            image.setDotsPerMeterX(x);
+        if (const int y = resolution(11015); y > 0)
+            image.setDotsPerMeterY(y);
 
         QByteArray encoded;
         {
