@@ -23,6 +23,7 @@
 #include <velorin/views/kivphotofilessort.h>
 
 #include "benchsupport.h"
+#include "support/privatehome.h"
 
 #include <algorithm>
 #include <chrono>
@@ -428,18 +429,7 @@ int main(int argc, char** argv)
         progress(QStringLiteral("cannot create a temporary folder"));
         return 1;
     }
-    const QString base = home.path();
-    QDir().mkpath(base + QStringLiteral("/home"));
-    qputenv("HOME", (base + QStringLiteral("/home")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (base + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (base + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toLocal8Bit());
-    qputenv("XDG_STATE_HOME", (base + QStringLiteral("/state")).toLocal8Bit());
-    // Qt wants a private runtime folder and complains about a missing one.
-    const QString runtime = base + QStringLiteral("/runtime");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    usePrivateHome(home.path());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 

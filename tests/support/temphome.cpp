@@ -1,4 +1,5 @@
 #include "temphome.h"
+#include "privatehome.h"
 
 #include <thread>
 
@@ -23,17 +24,7 @@ void TempHomeTest::SetUp()
     m_saved.clear();
     for (const char* name : variables)
         m_saved.append({name, qgetenv(name)});
-    const QString base = m_dir.path();
-    QDir().mkpath(base + QStringLiteral("/home"));
-    qputenv("HOME", (base + QStringLiteral("/home")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (base + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toLocal8Bit());
-    qputenv("XDG_STATE_HOME", (base + QStringLiteral("/state")).toLocal8Bit());
-    const QString runtime = base + QStringLiteral("/runtime");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    usePrivateHome(m_dir.path());
 }
 
 void TempHomeTest::TearDown()

@@ -682,6 +682,17 @@ ZelPicture* ZelPicture::copy() const
 
 namespace {
 
+// Calls visit with every pixel of an RGB32 picture, row by row.
+template <class F>
+void forEachPixel(const QImage& image, F&& visit)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            visit(row[x]);
+    }
+}
+
 // Applies one 256-entry table per channel to every pixel.
 void applyCurves(QImage& image, const std::array<std::array<uchar, 256>, 3>& curve)
 {
@@ -703,11 +714,7 @@ int ZelPicture::autoEnhance()
         return 1;
     QImage& image = first->m_image;
     std::array<qint64, 256> histogram{};
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            ++histogram[qGray(row[x])];
-    }
+    forEachPixel(image, [&](QRgb p) { ++histogram[qGray(p)]; });
     // The darkest and brightest half percent are let clip; the rest is
     // stretched over the whole range, the same for the three channels so
     // that hues are kept.
@@ -735,14 +742,11 @@ int ZelPicture::colorFix()
         return 1;
     QImage& image = first->m_image;
     std::array<qint64, 3> sum{};
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            sum[0] += qRed(row[x]);
-            sum[1] += qGreen(row[x]);
-            sum[2] += qBlue(row[x]);
-        }
-    }
+    forEachPixel(image, [&](QRgb p) {
+        sum[0] += qRed(p);
+        sum[1] += qGreen(p);
+        sum[2] += qBlue(p);
+    });
     if (sum[0] == 0 || sum[1] == 0 || sum[2] == 0)
         return 0; // a channel with no light cannot be balanced
     // Grey world: on average a scene is grey, so red and blue are scaled to
