@@ -35,17 +35,3 @@ TEST_F(AppFoldersTest, MediaFoldersAreCreatedWhereTheUserDirsSay)
     for (const QString name : {"Bilder", "media/Filme", "media/Musik"})
         EXPECT_TRUE(QFileInfo(home() + u'/' + name).isDir()) << name.toStdString();
 }
-
-TEST_F(AppFoldersTest, DataFoldersLieUnderTheDataHome)
-{
-    const QString photos = velorin::photoDataFolder();
-    EXPECT_EQ(photos, photoFolder());
-    EXPECT_TRUE(QFileInfo(photos).isDir());
-    // A second call finds the folder there and leaves what it holds alone.
-    writeFile(photos + QStringLiteral("/ImageInfo.db"), "x");
-    EXPECT_EQ(velorin::photoDataFolder(), photos);
-    EXPECT_EQ(fileBytes(photos + QStringLiteral("/ImageInfo.db")), QByteArray("x"));
-
-    EXPECT_EQ(velorin::videoDataFolder(), videoFolder());
-    EXPECT_TRUE(QFileInfo(videoFolder()).isDir());
-}

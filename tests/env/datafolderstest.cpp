@@ -1,19 +1,9 @@
-#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <velorin/env/datafolders_p.h>
 
 #include "support/temphome.h"
-
-TEST(DataFoldersTest, TheExecutablesFolderComesBeforeTheInstalledOne)
-{
-    const QStringList folders = velorin::dataFolders();
-    ASSERT_EQ(folders.size(), 2);
-    EXPECT_EQ(folders.constFirst(), QCoreApplication::applicationDirPath());
-    EXPECT_TRUE(QDir::isAbsolutePath(folders.constLast()));
-    EXPECT_TRUE(folders.constLast().endsWith(QStringLiteral("/share/velorin"))) << folders.constLast().toStdString();
-}
 
 TEST(DataFoldersTest, AFileIsTakenFromTheFirstFolderThatHoldsIt)
 {
