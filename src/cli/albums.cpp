@@ -8,29 +8,12 @@
 
 #include <velorin/velorin.h>
 
+#include "catalogue.h"
 #include "commands.h"
 
 namespace velorin::cli {
 
 namespace {
-
-// The photo side of the catalogue, opened for the length of one command and
-// closed on every way out: tables first, the collections over them after.
-struct PhotoSession
-{
-    PhotoSession()
-    {
-        getDatabaseService()->Initialize(true);
-        getVelorin()->Initialize(true);
-    }
-    ~PhotoSession()
-    {
-        getVelorin()->UnInitialize();
-        getDatabaseService()->UnInitialize();
-    }
-    PhotoSession(const PhotoSession&) = delete;
-    PhotoSession& operator=(const PhotoSession&) = delete;
-};
 
 void fail(const char* command, const QString& message)
 {
@@ -138,7 +121,10 @@ int createAlbum(KivPhotoAlbums* albums, const QString& name, const QStringList& 
         if (indexInAlbum(&album, photo) < 0)
             album.getKivPhotoFilesSort()->addPhotoFile(-1, photo);
     }
-    albums->addPhotoAlbumToDB(&album);
+    if (!albums->addPhotoAlbumToDB(&album)) {
+        fail("albums", QStringLiteral("album not created: ") + catalogueFailure());
+        return 1;
+    }
     QTextStream(stdout) << album.dbInfo.albumGUID << '\n';
     return 0;
 }
@@ -224,7 +210,9 @@ int albums(const QStringList& args)
         return 2;
     }
 
-    PhotoSession session;
+    CatalogueSession session("albums", true, true);
+    if (!session.usable())
+        return 1;
     KivPhotoAlbums* all = loadAlbums();
     if (action.isEmpty())
         return listAlbums(all);
@@ -247,7 +235,9 @@ int trash(const QStringList& args)
         return 2;
     }
 
-    PhotoSession session;
+    CatalogueSession session("trash", true, true);
+    if (!session.usable())
+        return 1;
     KivPhotoFiles* trashed = getVelorin()->getDeletedPhotoFiles();
     trashed->loadDeletedImageInfoFromDatabase();
     if (action.isEmpty()) {

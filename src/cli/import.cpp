@@ -23,6 +23,7 @@
 #include <velorin/import/addfiletophotolibrary.h>
 #include <velorin/velorin.h>
 
+#include "catalogue.h"
 #include "commands.h"
 
 namespace velorin::cli {
@@ -472,8 +473,8 @@ int import(const QStringList& args)
         warn(QStringLiteral("%1 %2 to import").arg(files.size()).arg(files.size() == 1 ? "picture" : "pictures"));
         // The files and tables must exist before the worker opens its own
         // connections.
-        getDatabaseService()->Initialize(true);
-        getDatabaseService()->UnInitialize();
+        if (!CatalogueSession("import", true).usable())
+            return 1;
         tally = importFiles(files, &failures);
         if (!tally.finished) {
             warn(QStringLiteral("the photo catalogue could not be opened"));

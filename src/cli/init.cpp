@@ -5,6 +5,7 @@
 
 #include <velorin/velorin.h>
 
+#include "catalogue.h"
 #include "commands.h"
 
 namespace velorin::cli {
@@ -64,9 +65,8 @@ int init(const QStringList& args)
 
     // The service opens this thread's connections to every table of the
     // side and creates what is missing; listing happens with them closed.
-    DatabaseService* service = getDatabaseService();
-    service->Initialize(!video);
-    service->UnInitialize();
+    if (!CatalogueSession(video ? "init --video" : "init", !video).usable())
+        return 1;
     if (video)
         report(out, QStringLiteral("Video catalogue"), velorin::videoDataFolder());
     else

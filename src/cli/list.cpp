@@ -5,6 +5,7 @@
 
 #include <velorin/velorin.h>
 
+#include "catalogue.h"
 #include "commands.h"
 
 namespace velorin::cli {
@@ -74,8 +75,9 @@ int list(const QStringList& args)
         }
     }
 
-    DatabaseService* service = getDatabaseService();
-    service->Initialize(true);
+    CatalogueSession session("list", true);
+    if (!session.usable())
+        return 1;
     {
         KivPhotoFiles photos;
         photos.loadImageInfoFromDatabase(nullptr);
@@ -99,7 +101,6 @@ int list(const QStringList& args)
         if (json)
             out << "\n]\n";
     }
-    service->UnInitialize();
     return 0;
 }
 

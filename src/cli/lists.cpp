@@ -3,6 +3,7 @@
 
 #include <velorin/velorin.h>
 
+#include "catalogue.h"
 #include "commands.h"
 
 namespace velorin::cli {
@@ -31,7 +32,9 @@ int tags(const QStringList& args)
     if (!noArguments("tags", args))
         return 2;
     DatabaseService* service = getDatabaseService();
-    service->Initialize(true);
+    CatalogueSession session("tags", true);
+    if (!session.usable())
+        return 1;
     {
         QTextStream out(stdout);
         KivPhotoTags model(nullptr);
@@ -41,7 +44,6 @@ int tags(const QStringList& args)
             out << (row ? row->count : 0) << '\t' << tag << '\n';
         }
     }
-    service->UnInitialize();
     return 0;
 }
 
@@ -49,8 +51,9 @@ int places(const QStringList& args)
 {
     if (!noArguments("places", args))
         return 2;
-    DatabaseService* service = getDatabaseService();
-    service->Initialize(true);
+    CatalogueSession session("places", true);
+    if (!session.usable())
+        return 1;
     {
         QTextStream out(stdout);
         KivPhotoAddresses model(nullptr);
@@ -65,7 +68,6 @@ int places(const QStringList& args)
             out << '\n';
         }
     }
-    service->UnInitialize();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QStringList>
 #include <QTextStream>
 
@@ -58,6 +59,11 @@ int main(int argc, char** argv)
     velorin::cli::pinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velorin"));
+    // The tool reports every failure itself, with its reason; the library's
+    // own log lines are for whoever debugs it (QT_LOGGING_RULES brings them
+    // back).
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("velorin.*.warning=false"));
 
     QStringList args = QCoreApplication::arguments().mid(1);
     QTextStream err(stderr);

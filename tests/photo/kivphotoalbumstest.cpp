@@ -84,6 +84,39 @@ TEST_F(AlbumsTest, LoadingRepairsMembershipsAndHidesEmptyAlbums)
     EXPECT_EQ(album->getPhotoFilesCount(), 1);
 }
 
+// A cancel answered once, while one album's photos load, ends the whole
+// load; and albums are announced with no statement open, so a receiver can
+// write to the album file at once.
+TEST_F(AlbumsTest, LoadStopsAtACancelAndAnnouncesWithTheFileFree)
+{
+    const int a = catalogued(QStringLiteral("/p/a.jpg"));
+    for (int i = 0; i < 3; ++i)
+        storedAlbum(QStringLiteral("A%1").arg(i), {{QStringLiteral("/p/a.jpg"), a}});
+    KivPhotoFiles photos;
+    photos.loadImageInfoFromDatabase(nullptr);
+
+    struct AnsweredOnce : CIsLoadCancled
+    {
+        int asked = 0;
+        bool isCanceled() override { return ++asked == 1; }
+    } once;
+    KivPhotoAlbums cancelled(&photos);
+    cancelled.loadAlbumsFromDatabase(&once);
+    EXPECT_EQ(cancelled.photoAlbumsCount(), 1);
+
+    KivPhotoAlbums albums(&photos);
+    int written = 0;
+    QObject::connect(&albums, &KivPhotoAlbums::photoAlbumAdded, [&](int, KivPhotoAlbum* album) {
+        DBAlbumFileList entry;
+        entry.albumGUID = album->dbInfo.albumGUID;
+        entry.fullPath = QStringLiteral("/p/a.jpg");
+        entry.fileID = a;
+        written += service->getAlbumFileListDB()->insertRecord(&entry) ? 1 : 0;
+    });
+    albums.loadAlbumsFromDatabase(nullptr);
+    EXPECT_EQ(written, 3);
+}
+
 TEST_F(AlbumsTest, NewAlbumUpdatesAndFileListDifference)
 {
     const int a = catalogued(QStringLiteral("/p/a.jpg"));

@@ -224,6 +224,18 @@ TEST_F(KivPhotoFilesTest, LoadersReadEveryColumnAndCanBeCancelled)
     cancelled.loadImageInfoFromDatabase(&first);
     EXPECT_EQ(cancelled.photoFilesCount(), 1);
 
+    // Rows are announced once the loader's statement is finished: a
+    // receiver writing to the same file through another connection (a tag)
+    // is not kept waiting on the loader's read lock until it fails.
+    KivPhotoFiles tagging;
+    int tagged = 0;
+    QObject::connect(&tagging, &KivPhotoFiles::photoFileAdded, [&](int, KivPhotoFile*) {
+        QString tag = QStringLiteral("t");
+        tagged += getDatabaseService()->getTagListDB()->insertRecord(tag) ? 1 : 0;
+    });
+    tagging.loadImageInfoFromDatabase(nullptr);
+    EXPECT_EQ(tagged, 4);
+
     KivPhotoFiles trash;
     trash.loadDeletedImageInfoFromDatabase();
     ASSERT_EQ(trash.photoFilesCount(), 1);
@@ -326,7 +338,7 @@ TEST_F(KivPhotoFilesTest, PartialUpdatesOfRowAndEntry)
     change.latitude = 48.8583701;
     change.mediaRating = 5; // not flagged: neither copied nor written
     EXPECT_TRUE(files.updatePhotoFileToDB(change, QPUpdateLatitude));
-    EXPECT_EQ(row(id, QStringLiteral("latitude, mediaRating")), (QVariantList{48.8584, 0}));
+    EXPECT_EQ(row(id, QStringLiteral("latitude, mediaRating")), (QVariantList{48.8583701, 0}));
     EXPECT_EQ(stored->dbInfo.latitude, 48.8583701) << "memory keeps what the caller gave";
     EXPECT_EQ(stored->dbInfo.mediaRating, 0);
     EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated 0 %1").arg(id)}));

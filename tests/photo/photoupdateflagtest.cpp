@@ -59,7 +59,7 @@ TEST(PhotoUpdateText, EveryColumnWithItsFormat)
     EXPECT_EQ(update.text(99),
               QStringLiteral("update ImageInfo set name=? , fileSize=6000000000 , mediaModifyDate=? , "
                              "mediaRating=2 , mediaTag=? , mediaComment=? , exifDate=? , orientation=8 , "
-                             "latitude=48.8566 , longitude=2.35222 , altitude=-1e+07 , address=? , "
+                             "latitude=48.85661394 , longitude=2.35222 , altitude=-1e+07 , address=? , "
                              "faceDetected=1 , fIsDeleted=0 , fIsEdited=1 , originalPath=? , "
                              "fIsLocalLost=1 , fRotateAngle=90 where id=99"));
     const QVariantList bound = update.boundValues();
@@ -120,7 +120,7 @@ TEST_F(PhotoUpdateExec, WritesSelectedColumnsOfTheRow)
 
     info.mediaTag = QStringLiteral("it's \"quoted\"; drop table ImageInfo; --");
     info.mediaComment = QStringLiteral("not written");
-    info.latitude = 12.3456789;
+    info.latitude = 36.597441666666667; // 36 degrees 35.8465 minutes
     info.mediaModifyDate = QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5, 6));
     const auto update =
         buildPhotoUpdate(table.getTableName(), info, QPUpdateTag | QPUpdateLatitude | QPUpdateModifyDate);
@@ -132,7 +132,7 @@ TEST_F(PhotoUpdateExec, WritesSelectedColumnsOfTheRow)
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), info.mediaTag);
     EXPECT_EQ(q.value(1).toString(), QStringLiteral("kept"));
-    EXPECT_EQ(q.value(2).toDouble(), 12.3457) << "written coordinates keep six significant digits";
+    EXPECT_EQ(q.value(2).toDouble(), info.latitude) << "written coordinates keep every digit";
     EXPECT_EQ(q.value(3).toString(), QStringLiteral("2020-01-02T03:04:05"));
     ASSERT_TRUE(q.next());
     EXPECT_TRUE(q.value(0).isNull()) << "the other row is untouched";

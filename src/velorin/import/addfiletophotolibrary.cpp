@@ -2,14 +2,14 @@
 
 #include <velorin/db/imageinfodb.h>
 #include <velorin/db/imagethumbnaildb.h>
-#include <velorin/db/sharedstatements.h>
 #include <velorin/imaging/exifproperties.h>
 #include <velorin/imaging/exifpropertyreader.h>
 #include <velorin/imaging/zellibhelper.h>
-#include <velorin/photo/kivphotofiles.h>
+#include <velorin/photo/photosaver.h>
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/service/dberror.h>
 #include <velorin/service/tablegroup.h>
+#include <velorin/service/writetransaction.h>
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -30,12 +30,6 @@ constexpr std::array<int, 4> ThumbnailBoxes = {64, 128, 256, 384};
 // short enough that a crash loses little work.
 constexpr int BatchPhotos = 32;
 constexpr qint64 BatchMilliseconds = 1000;
-
-QString valueText(CExifPropertyReader& reader, long id)
-{
-    const unsigned short* value = reader.GetPropValueByID(id);
-    return value ? QString::fromUtf16(reinterpret_cast<const char16_t*>(value)) : QString();
-}
 
 // Everything a file needs before it is saved: made on a decode thread.
 struct PreparedPhoto
@@ -157,6 +151,61 @@ void prepare(const QString& path, PreparedPhoto& out)
         out.failure = PubImage::zelLoadErrorText(error) + QStringLiteral(": saved without thumbnails");
 }
 
+// One file's outcome, reported once its batch is committed.
+struct FileResult
+{
+    int index;
+    AddFileToPhotoLibrary::Outcome outcome;
+    QString reason;
+};
+
+// Saves one decoded file inside the pass's transaction (begun here when
+// none is open) as a unit of its own: when one of its writes fails, only
+// its writes are undone and the batch goes on.
+FileResult savePrepared(int index, PreparedPhoto& photo, velorin::WriteTransaction& transaction,
+                        QElapsedTimer& batchAge)
+{
+    FileResult result{index, AddFileToPhotoLibrary::Failed, QString()};
+    const auto failed = [&] {
+        result.reason = velorin::describeDbError(velorin::lastDbError());
+        return result;
+    };
+    if (!transaction.isActive()) {
+        if (!transaction.begin())
+            return failed();
+        batchAge.start();
+    }
+    if (!transaction.savepoint())
+        return failed();
+    auto& t = photo.thumbnails;
+    const velorin::PhotoSaveResult saved = velorin::savePhotoToDB(photo.info, {&t[0], &t[1], &t[2], &t[3]});
+    if (saved == velorin::PhotoSaveResult::Failed) {
+        failed();
+        transaction.rollbackToSavepoint();
+        return result;
+    }
+    if (!transaction.releaseSavepoint())
+        return failed();
+    if (!photo.failure.isEmpty()) {
+        // Saved, but without thumbnails: not done, and tried again next time.
+        result.reason = photo.failure;
+        return result;
+    }
+    switch (saved) {
+    case velorin::PhotoSaveResult::Inserted:
+        result.outcome = AddFileToPhotoLibrary::Added;
+        break;
+    case velorin::PhotoSaveResult::Rewritten:
+        result.outcome = AddFileToPhotoLibrary::Updated;
+        break;
+    default:
+        // Another writer stored the same file meanwhile.
+        result.outcome = AddFileToPhotoLibrary::Unchanged;
+        break;
+    }
+    return result;
+}
+
 } // namespace
 
 AddFileToPhotoLibrary::AddFileToPhotoLibrary()
@@ -234,128 +283,140 @@ void AddFileToPhotoLibrary::getDBImageInfoFromImageFile(QFileInfo& file, DBImage
     info.mediaModifyDate = file.lastModified();
     info.mediaRating = 0;
 
+    // One reading of the file's header gives the raw metadata and the
+    // orientation code of the stored pixels.
     const QString path = file.absoluteFilePath();
-    const auto* u16 = reinterpret_cast<const unsigned short*>(path.utf16());
-    CExifPropertyReader reader;
     _EXIF_INFORMATION exif{};
-    if (!GetImageExif(u16, &exif))
+    int orientation = 0;
+    if (!GetImageExif(reinterpret_cast<const unsigned short*>(path.utf16()), &exif, &orientation))
         return;
-    reader.ImportExifInfo(&exif);
-    if (const QString latitude = valueText(reader, velorin::exif::ExifPropGpsLatitude); !latitude.isEmpty())
-        info.latitude = DMSToDecimal(latitude);
-    if (const QString longitude = valueText(reader, velorin::exif::ExifPropGpsLongitude); !longitude.isEmpty())
-        info.longitude = DMSToDecimal(longitude);
-    if (const QString date = valueText(reader, velorin::exif::ExifPropDateTime); !date.isEmpty())
+    // The position from the raw rationals: the display texts round minutes
+    // and seconds (a camera's 36 deg 35.8465' reads 36.6 from them).
+    const ExifPosition position = GetExifPosition(&exif);
+    if (position.latitude && position.longitude) {
+        info.latitude = *position.latitude;
+        info.longitude = *position.longitude;
+    }
+    // Formatted without the readers' shared table, which another thread's
+    // picture may fill at any moment.
+    if (const QString date = CExifPropertyReader::FormatPropValue(&exif, velorin::exif::ExifPropDateTime);
+        !date.isEmpty())
         info.exifDate = date;
-    if (const QString comment = valueText(reader, velorin::exif::ExifPropUserComment); !comment.isEmpty())
+    if (const QString comment = CExifPropertyReader::FormatPropValue(&exif, velorin::exif::ExifPropUserComment);
+        !comment.isEmpty())
         info.mediaComment = comment;
-    // The reader formats no orientation: the code comes from the picture's
-    // own orientation tag.
-    PubImage::ZelPicture* header = PubImage::ZelPicture::create();
-    if (header && header->load(path, PubImage::ZelLoadMode::Header) == PubImage::ZelLoadOk
-        && header->hasProperty(PubImage::ZelPropOrientation))
-        info.orientation = header->intProperty(PubImage::ZelPropOrientation);
-    Zel0Release(header);
+    if (orientation != 0)
+        info.orientation = orientation;
 }
 
 bool AddFileToPhotoLibrary::addPhotoFiles(QList<QString>& paths)
 {
     DatabaseService* service = getDatabaseService();
-    if (!service)
-        return false;
     service->Initialize(true);
+    // Why the catalogue cannot be used at all (a file that is not a
+    // database, a folder that cannot be created): every file fails with it,
+    // undecoded.
+    const QString unusable = velorin::describeDbError(velorin::lastDbError());
     ImageInfoDB* images = service->getImageInfoDB();
     // Commit order: the thumbnail stores before the image table, so that a
     // row is never committed without its thumbnails.
     const std::array<SQLiteDatabase*, 5> tables = {
         service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
         service->getImageThumbnailMediumDB(), service->getImageThumbnailLargeDB(), images};
-    if (std::find(tables.begin(), tables.end(), nullptr) != tables.end())
-        return false;
-    for (SQLiteDatabase* table : {static_cast<SQLiteDatabase*>(images), tables[0], tables[1], tables[2], tables[3]})
-        table->openConnection();
+    velorin::tablegroup::openConnections(tables);
 
-    // What each file needs, from the rows as they stand: unchanged files
-    // are counted without being decoded.
-    enum class Plan { Add, Update, Unchanged, Missing };
+    // What each file needs, from the rows as they stand: current files are
+    // counted without being decoded. The save checks again inside its
+    // transaction, where another writer can no longer change the answer.
+    enum class Plan { Save, Unchanged, Failed };
     QList<Plan> plans;
+    QStringList planFailures;
     QList<int> work;
     for (int i = 0; i < paths.size(); ++i) {
         const QFileInfo file(paths[i]);
-        if (!file.exists()) {
-            plans.append(Plan::Missing);
-            continue;
+        QString failure = unusable;
+        if (failure.isEmpty() && !file.exists())
+            failure = QStringLiteral("no such file");
+        velorin::StoredPhotoState stored;
+        if (failure.isEmpty()) {
+            DBImageInfo facts;
+            facts.fullPath = file.absoluteFilePath();
+            facts.mediaModifyDate = file.lastModified();
+            facts.fileSize = file.size();
+            stored = velorin::storedPhotoState(facts);
+            if (stored.state == velorin::StoredPhoto::Unknown)
+                failure = velorin::describeDbError(velorin::lastDbError());
         }
-        DBImageInfo facts;
-        facts.mediaModifyDate = file.lastModified();
-        facts.fileSize = file.size();
-        const auto stored =
-            velorin::selectFirstRow(*images, velorin::sql::SelectSaveStateByPath, {file.absoluteFilePath()});
-        if (stored && KivPhotoFiles::isSavedFileState(stored->value(0), stored->value(2), facts)) {
+        planFailures.append(failure);
+        if (!failure.isEmpty()) {
+            plans.append(Plan::Failed);
+        } else if (stored.state == velorin::StoredPhoto::Current) {
             plans.append(Plan::Unchanged);
-            continue;
+        } else {
+            plans.append(Plan::Save);
+            work.append(i);
         }
-        plans.append(stored ? Plan::Update : Plan::Add);
-        work.append(i);
     }
 
+    // Outcomes wait for the commit of their batch: a file is reported done
+    // only once it is in the catalogue for good.
+    QList<FileResult> pending;
     int counts[4] = {0, 0, 0, 0};
     bool stopped = false;
     {
-        DecodeAhead decoder(work, [&](int i, PreparedPhoto& out) { prepare(paths[i], out); }, m_stopRequested);
-        bool inTransaction = false;
+        velorin::WriteTransaction transaction(tables);
         int batched = 0;
         QElapsedTimer batchAge;
-        const auto commit = [&] {
-            if (inTransaction)
-                velorin::tablegroup::endTransaction(tables);
-            inTransaction = false;
+        const auto flush = [&] {
+            if (transaction.isActive() && !transaction.commit()) {
+                const QString reason = velorin::describeDbError(velorin::lastDbError());
+                for (FileResult& p : pending) {
+                    if (p.outcome == Added || p.outcome == Updated) {
+                        p.outcome = Failed;
+                        p.reason = reason;
+                    }
+                }
+            }
             batched = 0;
+            for (const FileResult& p : std::as_const(pending)) {
+                ++counts[p.outcome];
+                emit photoFileImported(p.index, paths[p.index], p.outcome, p.reason);
+            }
+            pending.clear();
         };
+        DecodeAhead decoder(work, [&](int i, PreparedPhoto& out) { prepare(paths[i], out); }, m_stopRequested);
         int next = 0; // position in work
         for (int i = 0; i < paths.size(); ++i) {
             if (m_stopRequested.load()) {
                 stopped = true;
                 break;
             }
-            Outcome outcome = Failed;
-            QString reason;
-            if (plans[i] == Plan::Missing) {
-                reason = QStringLiteral("no such file");
-            } else if (plans[i] == Plan::Unchanged) {
-                outcome = Unchanged;
-            } else {
+            FileResult result{i, Failed, planFailures[i]};
+            if (plans[i] == Plan::Unchanged) {
+                result.outcome = Unchanged;
+            } else if (plans[i] == Plan::Save) {
                 std::optional<PreparedPhoto> photo = decoder.take(next++);
                 if (!photo) {
                     stopped = true;
                     break;
                 }
-                if (photo->missing) {
-                    reason = QStringLiteral("the file vanished during the import");
-                } else {
-                    if (!inTransaction) {
-                        velorin::tablegroup::beginTransaction(tables);
-                        inTransaction = true;
-                        batchAge.start();
-                    }
-                    KivPhotoFiles saver;
-                    auto& t = photo->thumbnails;
-                    saver._savePhotoFileToDB(photo->info, t[0], t[1], t[2], t[3]);
-                    outcome = photo->failure.isEmpty() ? (plans[i] == Plan::Add ? Added : Updated) : Failed;
-                    reason = photo->failure;
-                    if (++batched >= BatchPhotos || batchAge.elapsed() >= BatchMilliseconds)
-                        commit();
-                }
+                if (photo->missing)
+                    result.reason = QStringLiteral("the file vanished during the import");
+                else
+                    result = savePrepared(i, *photo, transaction, batchAge);
+                if (transaction.isActive())
+                    ++batched;
             }
-            ++counts[outcome];
-            emit photoFileImported(i, paths[i], outcome, reason);
+            pending.append(result);
+            if (!transaction.isActive() || batched >= BatchPhotos || batchAge.elapsed() >= BatchMilliseconds)
+                flush();
         }
-        commit();
+        flush();
     }
 
-    for (SQLiteDatabase* table : {static_cast<SQLiteDatabase*>(images), tables[0], tables[1], tables[2], tables[3]})
-        table->closeConnection();
+    velorin::tablegroup::closeConnections(tables);
     service->UnInitialize();
     emit importFinished(counts[Added], counts[Updated], counts[Unchanged], counts[Failed], stopped);
     return true;
 }
+

@@ -14,19 +14,25 @@
 // own: for each file the image record (file facts, GPS position, date,
 // comment and orientation from the picture's metadata) and its four
 // thumbnails (64, 128, 256 and 384 pixel boxes, from one decode), saved
-// together through a temporary photo collection: a new file gets a row, a
-// changed one has its row rewritten, an unchanged one is left alone.
+// together: a new file gets a row, a changed one has its row and its
+// thumbnails rewritten, one whose thumbnails are missing gets them filled
+// in, and a current one is left alone.
 //
 // While the thread saves the files in list order, helper threads decode the
-// next ones. Writes are grouped in transactions; the thumbnail stores commit
-// before the image table, so a row never exists without its thumbnails, even
-// when the process dies in the middle.
+// next ones. Writes are grouped in immediate transactions, so another
+// process or thread importing into the same catalogue waits its turn
+// instead of losing rows; the thumbnail stores commit before the image
+// table, so a row never exists without its thumbnails, even when the
+// process dies in the middle. Each file is a unit of its own inside the
+// batch: a failed write undoes that file only.
 //
 // A picture that cannot be decoded still gets its record, with empty
-// thumbnails; a file that is gone by the time its turn comes gets none. Each
-// file ends with photoFileImported, the pass with importFinished, so an
-// application can refresh its collection. Stop() ends the pass between
-// files.
+// thumbnails, and is reported failed (and tried again by the next pass); a
+// file that is gone by the time its turn comes gets none. Each file ends
+// with photoFileImported once its batch is committed, with the reason of a
+// failure (a decode error, "disk full", "read-only catalogue", "not a
+// catalogue"); the pass ends with importFinished, so an application can
+// refresh its collection. Stop() ends the pass between files.
 class VELORIN_EXPORT AddFileToPhotoLibrary : public QThread
 {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/service/databaseservice.h>
 #include <velorin/service/sqlstatement.h>
+#include <velorin/service/writetransaction.h>
 #include <velorin/views/kivphotofilessort.h>
 
 namespace velorin {
@@ -124,24 +125,34 @@ void KivPhotoAlbum::loadAlbumInfoFromDatabase(KivPhotoFiles* files, bool bNoRepa
     }
 }
 
-void KivPhotoAlbum::saveNewAlbumToDatabase()
+// The album row, then its entries, each file in an immediate transaction
+// of its own (the two tables share a file through two connections, so one
+// transaction cannot span both). False when either could not be written.
+bool KivPhotoAlbum::saveNewAlbumToDatabase()
 {
     DatabaseService* service = getDatabaseService();
     AlbumInfoDB* albums = service->getAlbumInfoDB();
     AlbumFileListDB* entries = service->getAlbumFileListDB();
-    albums->getDatabase().transaction();
-    albums->insertRecord(&dbInfo);
-    albums->getDatabase().commit();
-    entries->getDatabase().transaction();
+    {
+        SQLiteDatabase* table[] = {albums};
+        velorin::WriteTransaction transaction(table);
+        if (!transaction.begin() || !albums->insertRecord(&dbInfo) || !transaction.commit())
+            return false;
+    }
+    SQLiteDatabase* table[] = {entries};
+    velorin::WriteTransaction transaction(table);
+    if (!transaction.begin())
+        return false;
     for (int i = 0; i < filesSort->photoFilesCount(); ++i) {
         KivPhotoFile* photo = filesSort->getKivPhotoFile(i);
         DBAlbumFileList entry;
         entry.albumGUID = dbInfo.albumGUID;
         entry.fullPath = photo->dbInfo.fullPath;
         entry.fileID = photo->dbInfo.id;
-        entries->insertRecord(&entry);
+        if (!entries->insertRecord(&entry))
+            return false;
     }
-    entries->getDatabase().commit();
+    return transaction.commit();
 }
 
 bool KivPhotoAlbum::updatePhotoAlbumToDatabase(KivPhotoAlbum* album, QAlbumUpdateFlag flags)

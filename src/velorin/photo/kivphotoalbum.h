@@ -68,7 +68,7 @@ public:
     QList<int> returnDelList();
 
     // Inserts the album row and one membership per photo shown.
-    void saveNewAlbumToDatabase();
+    bool saveNewAlbumToDatabase();
     // Writes the flagged columns of `album` (false when no column is
     // flagged) and, with QAUpdateFileList, the difference of its photos.
     bool updatePhotoAlbumToDatabase(KivPhotoAlbum* album, QAlbumUpdateFlag flags);

@@ -90,29 +90,67 @@ void KivPhotoAlbums::loadDeletedAlbumsFromDatabase()
     loadRows(velorin::sql::SelectTrashRows, false, nullptr);
 }
 
+namespace {
+
+// Remembers a cancel once answered: the album loader asks both while
+// loading one album's photos and between albums, and a request answered
+// inside an album must end the whole load.
+class CancelLatch : public CIsLoadCancled
+{
+public:
+    explicit CancelLatch(CIsLoadCancled* inner)
+        : m_inner(inner)
+    {
+    }
+    bool isCanceled() override
+    {
+        if (!m_answered && m_inner && m_inner->isCanceled())
+            m_answered = true;
+        return m_answered;
+    }
+    bool answered() const { return m_answered; }
+
+private:
+    CIsLoadCancled* m_inner;
+    bool m_answered = false;
+};
+
+} // namespace
+
 void KivPhotoAlbums::loadRows(const char* statement, bool repair, CIsLoadCancled* cancel)
 {
     DatabaseService* service = getDatabaseService();
-    QList<DBAlbumFileList> updates;
-    QList<int> deletions;
+    // The album rows are read to the end before any album is loaded or
+    // announced, so no statement holds the file while receivers run.
+    QList<DBAlbumInfo> rows;
     {
         velorin::SqlStatement q(*service->getAlbumInfoDB(), statement);
         if (!q.exec())
             return;
         while (q.next()) {
-            KivPhotoAlbum album(photoFiles);
-            readAlbumRow(q.query(), album.dbInfo);
-            // The trash loader reads photos without repairs; the library
-            // loader repairs unless the row itself says it is deleted.
-            album.loadAlbumInfoFromDatabase(photoFiles, repair ? album.dbInfo.fIsDeleted : true, cancel);
-            updates += album.returnUpdateList();
-            deletions += album.returnDelList();
-            if (album.getPhotoFilesCount() == 0)
-                continue; // every photo gone: the album is not shown
-            addPhotoAlbum(&album);
-            if (cancel && cancel->isCanceled())
-                break;
+            rows.emplaceBack();
+            readAlbumRow(q.query(), rows.back());
         }
+    }
+    CancelLatch latch(cancel);
+    CIsLoadCancled* albumCancel = cancel ? &latch : nullptr;
+    QList<DBAlbumFileList> updates;
+    QList<int> deletions;
+    for (const DBAlbumInfo& row : std::as_const(rows)) {
+        if (latch.answered())
+            break;
+        KivPhotoAlbum album(photoFiles);
+        album.dbInfo = row;
+        // The trash loader reads photos without repairs; the library
+        // loader repairs unless the row itself says it is deleted.
+        album.loadAlbumInfoFromDatabase(photoFiles, repair ? album.dbInfo.fIsDeleted : true, albumCancel);
+        updates += album.returnUpdateList();
+        deletions += album.returnDelList();
+        if (album.getPhotoFilesCount() == 0)
+            continue; // every photo gone: the album is not shown
+        addPhotoAlbum(&album);
+        if (albumCancel)
+            albumCancel->isCanceled();
     }
     if (!repair)
         return;
@@ -127,8 +165,11 @@ bool KivPhotoAlbums::addPhotoAlbumToDB(KivPhotoAlbum* album)
 {
     if (!album)
         return true;
-    album->saveNewAlbumToDatabase();
-    if (const auto id = velorin::selectFirstRow(*getDatabaseService()->getAlbumInfoDB(), velorin::sql::SelectEntryIdsByGuid,
+    // An album that was not saved is not shown either: the caller learns of
+    // the failure instead of an album that is gone on the next start.
+    if (!album->saveNewAlbumToDatabase())
+        return false;
+    if (const auto id = velorin::selectFirstRow(*getDatabaseService()->getAlbumInfoDB(), velorin::sql::SelectAlbumIdByGuid,
                                                 {album->dbInfo.albumGUID}))
         album->dbInfo.id = id->value(0).toInt();
     addPhotoAlbum(album);

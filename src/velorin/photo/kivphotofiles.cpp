@@ -1,6 +1,8 @@
 #include "kivphotofiles.h"
 
 #include <array>
+#include <optional>
+#include <vector>
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -8,6 +10,7 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/databaseservice.h>
 #include <velorin/photo/kivphotoaddresses.h>
+#include <velorin/photo/photosaver.h>
 #include <velorin/photo/kivphotoalbums.h>
 #include <velorin/photo/kivphototags.h>
 #include <velorin/service/velorin.h>
@@ -72,17 +75,35 @@ void KivPhotoFiles::loadDeletedImageInfoFromDatabase()
     loadRows(velorin::sql::SelectTrashRows, nullptr);
 }
 
+namespace {
+
+// Every row of `statement` on the image table, read to the end so that the
+// statement is finished, and its read lock gone, before any row is
+// announced: a receiver that writes to the catalogue file (a tag, a place)
+// would otherwise wait on the loader's lock for the whole busy timeout and
+// then fail.
+std::vector<DBImageInfo> readImageRows(const char* statement)
+{
+    std::vector<DBImageInfo> rows;
+    velorin::SqlStatement q(*getDatabaseService()->getImageInfoDB(), statement);
+    q.query().setForwardOnly(true); // rows are read once; QtSql need not keep them
+    if (!q.exec())
+        return rows;
+    while (q.next()) {
+        rows.emplace_back();
+        ImageInfoDB::readRecord(q.query(), rows.back());
+    }
+    return rows;
+}
+
+} // namespace
+
 // Neither loader clears the collection or skips ids already present.
 void KivPhotoFiles::loadRows(const char* statement, CIsLoadCancled* cancel)
 {
-    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
-    velorin::SqlStatement q(*images, statement);
-    q.query().setForwardOnly(true); // rows are read once; QtSql need not keep them
-    if (!q.exec())
-        return;
     KivPhotoFile row;
-    while (q.next()) {
-        ImageInfoDB::readRecord(q.query(), row.dbInfo);
+    for (DBImageInfo& info : readImageRows(statement)) {
+        row.dbInfo = std::move(info);
         addPhotoFile(&row);
         if (cancel && cancel->isCanceled())
             break;
@@ -94,11 +115,19 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
 {
     ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
     // mediaModifyDate, fIsDeleted, id, fileSize
-    const auto stored = velorin::selectFirstRow(*images, ImageInfoDB::SelectStateByPath, {info.fullPath});
+    std::optional<QVariantList> stored;
+    {
+        velorin::SqlStatement q(*images, ImageInfoDB::SelectStateByPath);
+        q.bind(info.fullPath);
+        if (!q.exec())
+            return false; // unknown is not "new": inserting would duplicate the row
+        if (q.next())
+            stored = QVariantList{q.value(0), q.value(1), q.value(2), q.value(3)};
+    }
 
     if (!stored) {
-        saveThumbnails(mini, small, medium, large);
-        images->insertRecord(&info);
+        if (!velorin::savePhotoThumbnails({&mini, &small, &medium, &large}) || !images->insertRecord(&info))
+            return false;
         if (const auto id = velorin::selectFirstRow(*images, velorin::sql::SelectIdByPath, {info.fullPath})) {
             info.id = id->value(0).toInt();
             KivPhotoFile added;
@@ -133,9 +162,9 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
         return true;
     }
 
-    saveThumbnails(mini, small, medium, large);
     info.id = storedId;
-    rewritePhoto(info);
+    if (!velorin::savePhotoThumbnails({&mini, &small, &medium, &large}) || !rewritePhoto(info))
+        return false;
     emit sgnSelPhotoFile(findPhotoFileByID(info.id), true);
     return true;
 }
@@ -143,17 +172,17 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
 bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, DBImageThumbnail& small,
                                        DBImageThumbnail& medium, DBImageThumbnail& large)
 {
-    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
-    // mediaModifyDate, id, fileSize
-    const auto stored = velorin::selectFirstRow(*images, velorin::sql::SelectSaveStateByPath, {info.fullPath});
-    if (!stored) {
-        saveThumbnails(mini, small, medium, large);
-        images->insertRecord(&info);
-    } else if (!isSavedFileState(stored->value(0), stored->value(2), info)) {
-        info.id = stored->value(1).toInt();
-        rewritePhoto(info);
+    // A changed file gets its thumbnails rewritten with its row, and a row
+    // whose thumbnails are missing gets them filled in: a re-import is how
+    // a user repairs a picture.
+    const velorin::PhotoSaveResult saved = velorin::savePhotoToDB(info, {&mini, &small, &medium, &large});
+    if (saved == velorin::PhotoSaveResult::Rewritten) {
+        // An entry of this collection follows its rewritten row.
+        KivPhotoFile rewritten;
+        rewritten.setDBImageInfo(info);
+        updatePhotoFile(&rewritten);
     }
-    return true;
+    return saved != velorin::PhotoSaveResult::Failed;
 }
 
 // A photo removed for good gives back its tag and its place to the
@@ -174,41 +203,6 @@ bool KivPhotoFiles::rewritePhoto(DBImageInfo& info)
     KivPhotoFile file;
     file.setDBImageInfo(info);
     return updatePhotoFileToDB(&file, QPUpdateAll);
-}
-
-void KivPhotoFiles::saveThumbnails(DBImageThumbnail& mini, DBImageThumbnail& small, DBImageThumbnail& medium,
-                                   DBImageThumbnail& large)
-{
-    saveMiniThumbnail(mini);
-    saveSmallThumbnail(small);
-    saveMediumThumbnail(medium);
-    saveLargeThumbnail(large);
-}
-
-// Each save is an upsert on its store and reports true whatever the write
-// returned.
-bool KivPhotoFiles::saveMiniThumbnail(DBImageThumbnail& t)
-{
-    getDatabaseService()->getImageThumbnailMiniDB()->saveRecord(&t);
-    return true;
-}
-
-bool KivPhotoFiles::saveSmallThumbnail(DBImageThumbnail& t)
-{
-    getDatabaseService()->getImageThumbnailSmallDB()->saveRecord(&t);
-    return true;
-}
-
-bool KivPhotoFiles::saveMediumThumbnail(DBImageThumbnail& t)
-{
-    getDatabaseService()->getImageThumbnailMediumDB()->saveRecord(&t);
-    return true;
-}
-
-bool KivPhotoFiles::saveLargeThumbnail(DBImageThumbnail& t)
-{
-    getDatabaseService()->getImageThumbnailLargeDB()->saveRecord(&t);
-    return true;
 }
 
 bool KivPhotoFiles::setDeletedFlag(KivPhotoFile* p, int deleted)
@@ -271,7 +265,7 @@ bool KivPhotoFiles::saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bR
     if (p == findPhotoFileByID(p->dbInfo.id))
         reindex(); // the stored entry's path changed in place
     p->saveMemory();
-    saveThumbnails(mini, small, medium, large);
+    const bool thumbnailsSaved = velorin::savePhotoThumbnails({&mini, &small, &medium, &large});
     if (written)
         updatePhotoFile(p);
 
@@ -279,8 +273,8 @@ bool KivPhotoFiles::saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bR
     const QString moveEntries = QStringLiteral("update ") + albumEntries->getTableName() + QStringLiteral(" set ")
         + QString::fromLatin1(AlbumFileListDB::SetPathFragment)
         + QString::fromLatin1(AlbumFileListDB::WhereFileId).arg(p->dbInfo.id);
-    velorin::execStatement(albumEntries->getDatabase(), moveEntries, {newPath});
-    return written;
+    const bool entriesMoved = velorin::execStatement(albumEntries->getDatabase(), moveEntries, {newPath});
+    return written && thumbnailsSaved && entriesMoved;
 }
 
 bool KivPhotoFiles::saveRotateAngle(KivPhotoFile* p, QPhotoUpdateFlag flags)
@@ -318,15 +312,11 @@ bool KivPhotoFiles::restoreDBImageInfo4LostImageFile(KivPhotoFile* p, DBImageThu
 
 void KivPhotoFiles::loadPhotoRoll()
 {
-    velorin::SqlStatement q(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectPhotoRoll);
-    q.query().setForwardOnly(true);
-    if (!q.exec())
-        return;
     KivPhotoFile row;
-    while (q.next()) {
-        if (findPhotoFileByID(q.value(ImageInfoDB::ColId).toInt()))
+    for (DBImageInfo& info : readImageRows(ImageInfoDB::SelectPhotoRoll)) {
+        if (findPhotoFileByID(info.id))
             continue;
-        ImageInfoDB::readRecord(q.query(), row.dbInfo);
+        row.dbInfo = std::move(info);
         addPhotoFile(&row);
     }
 }

@@ -79,7 +79,9 @@ public:
     bool addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, DBImageThumbnail& small,
                           DBImageThumbnail& medium, DBImageThumbnail& large);
     // The same for bulk import, without the trash case and without touching
-    // memory for new photos.
+    // memory for new photos; a changed photo also gets its thumbnails
+    // rewritten, and missing thumbnails of an unchanged one are filled in.
+    // Both are false when a read or a write failed (lastDbError() says why).
     bool _savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, DBImageThumbnail& small,
                             DBImageThumbnail& medium, DBImageThumbnail& large);
     // Whether a row's stored modification date and size (as the save-state
@@ -108,7 +110,8 @@ public:
     // After the editor wrote the edited picture to newPath (or, bRevert,
     // switched back to the original): moves the row and the album entries
     // to newPath and stores the new thumbnails. p changes in memory whatever
-    // the statement's result; originalPath is kept in memory only.
+    // the statement's result; originalPath is kept in memory only. True when
+    // the row, the thumbnails and the album entries were all written.
     bool saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bRevert, DBImageThumbnail& mini,
                            DBImageThumbnail& small, DBImageThumbnail& medium, DBImageThumbnail& large);
     // Drops p's cached thumbnails and writes the flagged columns.
@@ -151,14 +154,8 @@ protected:
 
 private:
     void loadRows(const char* statement, CIsLoadCancled* cancel);
-    void saveThumbnails(DBImageThumbnail& mini, DBImageThumbnail& small, DBImageThumbnail& medium,
-                        DBImageThumbnail& large);
     bool setDeletedFlag(KivPhotoFile* p, int deleted);
     void releaseMemberships(DBImageInfo& info);
-    bool saveMiniThumbnail(DBImageThumbnail& t);
-    bool saveSmallThumbnail(DBImageThumbnail& t);
-    bool saveMediumThumbnail(DBImageThumbnail& t);
-    bool saveLargeThumbnail(DBImageThumbnail& t);
     // Writes every column of info to the row info.id and refreshes memory.
     bool rewritePhoto(DBImageInfo& info);
 };

@@ -39,7 +39,7 @@ namespace velorin {
 
 // The fragments of a partial ImageInfo update, in statement order. Values
 // with "?" are bound (dates as ISO text); the others are written in, the
-// coordinates with six significant digits.
+// coordinates at full precision.
 VELORIN_EXPORT std::span<const UpdateColumn<DBImageInfo>> photoUpdateColumns();
 
 // Closing text of the photo update statements.

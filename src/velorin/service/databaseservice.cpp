@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "dberror.h"
+
 namespace {
 
 // Constructed when the library is loaded, before any application call; its
@@ -18,18 +20,42 @@ DatabaseService* getDatabaseService()
 DatabaseService::DatabaseService() = default;
 DatabaseService::~DatabaseService() = default;
 
+namespace {
+
+// Keeps the first failure of a table's creation, so that the calling thread
+// learns from lastDbError() why its catalogue is unusable (a file that is
+// not a database, a folder that cannot be written) rather than the last
+// statement's outcome.
+class FirstFailure
+{
+public:
+    FirstFailure() { velorin::clearDbError(); }
+    ~FirstFailure() { velorin::setDbError(first); }
+    void check(bool ok)
+    {
+        if (!ok && first.failure == velorin::DbFailure::None)
+            first = velorin::lastDbError();
+    }
+
+private:
+    velorin::DbError first;
+};
+
+} // namespace
+
 void DatabaseService::Initialize(bool mode)
 {
     photoMode = mode;
+    FirstFailure failure;
 
     if (!mode) {
         for (SQLiteDatabase* table : std::initializer_list<SQLiteDatabase*>{
                  &videoInfoDB, &videoPlayListDB, &videoPlayListMappingDB})
-            table->openConnection();
+            failure.check(table->openConnection());
         // The VideoInfo index is the application's to create.
-        videoInfoDB.createTable();
-        videoPlayListDB.createTable();
-        videoPlayListMappingDB.createTable();
+        failure.check(videoInfoDB.createTable());
+        failure.check(videoPlayListDB.createTable());
+        failure.check(videoPlayListMappingDB.createTable());
         return;
     }
 
@@ -41,34 +67,34 @@ void DatabaseService::Initialize(bool mode)
           &peopleFaceDB, &peopleGroupDB, &peopleGroupPeopleListDB, &peopleInfoDB, &onlineAlbumFileListDB,
           &onlineAlbumInfoDB, &onlineImageInfoDB, &onlineImageThumbnailMiniDB, &onlineImageThumbnailSmallDB,
           &onlineImageThumbnailMediumDB, &onlineImageThumbnailLargeDB, &addrListDB, &tagListDB})
-        table->openConnection();
+        failure.check(table->openConnection());
 
-    albumFileListDB.createTable();
-    albumInfoDB.createTable();
-    imageInfoDB.createTable();
+    failure.check(albumFileListDB.createTable());
+    failure.check(albumInfoDB.createTable());
+    failure.check(imageInfoDB.createTable());
     imageInfoDB.createIndex();
     for (ThumbnailStore* store : std::initializer_list<ThumbnailStore*>{
              &imageThumbnailMiniDB, &imageThumbnailSmallDB, &imageThumbnailMediumDB, &imageThumbnailLargeDB}) {
-        store->createTable();
+        failure.check(store->createTable());
         store->createIndex();
     }
-    imageFaceInfoDB.createTable();
-    peopleFaceDB.createTable();
-    peopleGroupDB.createTable();
-    peopleGroupPeopleListDB.createTable();
-    peopleInfoDB.createTable();
-    addrListDB.createTable();
+    failure.check(imageFaceInfoDB.createTable());
+    failure.check(peopleFaceDB.createTable());
+    failure.check(peopleGroupDB.createTable());
+    failure.check(peopleGroupPeopleListDB.createTable());
+    failure.check(peopleInfoDB.createTable());
+    failure.check(addrListDB.createTable());
     addrListDB.createIndex();
-    tagListDB.createTable();
+    failure.check(tagListDB.createTable());
     tagListDB.createIndex();
-    onlineAlbumFileListDB.createTable();
-    onlineAlbumInfoDB.createTable();
-    onlineImageInfoDB.createTable();
+    failure.check(onlineAlbumFileListDB.createTable());
+    failure.check(onlineAlbumInfoDB.createTable());
+    failure.check(onlineImageInfoDB.createTable());
     onlineImageInfoDB.createIndex();
     for (ThumbnailStore* store : std::initializer_list<ThumbnailStore*>{
              &onlineImageThumbnailMiniDB, &onlineImageThumbnailSmallDB, &onlineImageThumbnailMediumDB,
              &onlineImageThumbnailLargeDB}) {
-        store->createTable();
+        failure.check(store->createTable());
         store->createIndex();
     }
 }

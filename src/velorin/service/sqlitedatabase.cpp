@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
+#include "dberror.h"
 #include "sqlstatement.h"
 
 namespace {
@@ -59,7 +61,10 @@ bool SQLiteDatabase::openConnection()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(getDatabasePath());
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    return db.open();
+    if (db.open())
+        return true;
+    velorin::recordDbError(db.lastError(), db.databaseName(), QStringLiteral("open"));
+    return false;
 }
 
 void SQLiteDatabase::closeConnection()

@@ -1,6 +1,9 @@
 #include "sqlstatement.h"
 
+#include <QSqlError>
 #include <QSqlRecord>
+
+#include "dberror.h"
 
 #include "sqlitedatabase.h"
 
@@ -47,6 +50,7 @@ SqlStatement::SqlStatement(SQLiteDatabase& table, const char* text,
 
 SqlStatement::SqlStatement(const QSqlDatabase& db, const QString& text)
     : m_query(db)
+    , m_databasePath(db.databaseName())
 {
     m_prepared = m_query.prepare(text);
 }
@@ -59,7 +63,10 @@ SqlStatement& SqlStatement::bind(const QVariant& value)
 
 bool SqlStatement::exec()
 {
-    return m_prepared && m_query.exec();
+    if (m_prepared && m_query.exec())
+        return true;
+    recordDbError(m_query.lastError(), m_databasePath, m_query.lastQuery());
+    return false;
 }
 
 std::optional<QVariantList> selectFirstRow(SQLiteDatabase& table, const char* text, const QVariantList& values)

@@ -56,7 +56,8 @@ public:
     // Binds the next placeholder (see toSqlValue()).
     SqlStatement& bind(const QVariant& value);
 
-    // Executes; false when preparing or executing failed.
+    // Executes; false when preparing or executing failed, with the reason
+    // recorded for lastDbError() and logged to "velorin.db".
     bool exec();
 
     bool next() { return m_query.next(); }
@@ -65,6 +66,7 @@ public:
 
 private:
     QSqlQuery m_query;
+    QString m_databasePath; // for the failure record
     bool m_prepared = false;
 };
 

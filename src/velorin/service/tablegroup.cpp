@@ -1,22 +1,37 @@
 #include "tablegroup.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include "sqlitedatabase.h"
 #include "sqlstatement.h"
+#include "writetransaction.h"
 
 namespace velorin::tablegroup {
 
-void beginTransaction(std::span<SQLiteDatabase* const> tables)
+// Immediate transactions, one per file (see WriteTransaction for why).
+bool beginTransaction(std::span<SQLiteDatabase* const> tables)
 {
-    for (SQLiteDatabase* table : tables)
-        table->getDatabase().transaction();
+    std::vector<QString> paths;
+    std::vector<QSqlDatabase> connections = distinctFileConnections(tables, &paths);
+    for (size_t i = 0; i < connections.size(); ++i) {
+        if (!execWithBusyRetry(connections[i], paths[i], "BEGIN IMMEDIATE")) {
+            for (size_t j = 0; j < i; ++j)
+                QSqlQuery(connections[j]).exec(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    }
+    return true;
 }
 
-void endTransaction(std::span<SQLiteDatabase* const> tables)
+bool endTransaction(std::span<SQLiteDatabase* const> tables)
 {
-    for (SQLiteDatabase* table : tables)
-        table->getDatabase().commit();
+    std::vector<QString> paths;
+    std::vector<QSqlDatabase> connections = distinctFileConnections(tables, &paths);
+    bool all = true;
+    for (size_t i = 0; i < connections.size(); ++i)
+        all = execWithBusyRetry(connections[i], paths[i], "COMMIT") && all;
+    return all;
 }
 
 void setSynchronous(std::span<SQLiteDatabase* const> tables, bool on)

@@ -7,12 +7,15 @@
 class SQLiteDatabase;
 
 // One operation over the group of tables a collection writes, in the group's
-// order, on the calling thread's connections; results are ignored. The
+// order, on the calling thread's connections. The
 // collections offer these to applications around long runs of writes.
 namespace velorin::tablegroup {
 
-VELORIN_EXPORT void beginTransaction(std::span<SQLiteDatabase* const> tables);
-VELORIN_EXPORT void endTransaction(std::span<SQLiteDatabase* const> tables);
+// BEGIN IMMEDIATE on each file of the group (tables sharing a file count
+// once); false, with the files already begun rolled back, when one fails.
+VELORIN_EXPORT bool beginTransaction(std::span<SQLiteDatabase* const> tables);
+// COMMIT on each file; false when one failed (the others are still tried).
+VELORIN_EXPORT bool endTransaction(std::span<SQLiteDatabase* const> tables);
 // "PRAGMA synchronous = 2" when on, "PRAGMA synchronous = 0" when off.
 VELORIN_EXPORT void setSynchronous(std::span<SQLiteDatabase* const> tables, bool on);
 VELORIN_EXPORT void openConnections(std::span<SQLiteDatabase* const> tables);

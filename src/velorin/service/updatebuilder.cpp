@@ -1,5 +1,7 @@
 #include "updatebuilder.h"
 
+#include <QLocale>
+
 #include "sqlstatement.h"
 
 namespace velorin {
@@ -10,7 +12,10 @@ QString writtenValue(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::Double:
-        return QString::number(value.toDouble()); // 'g', six significant digits
+        // The shortest text that reads back as the same double: a GPS
+        // position keeps its full precision (six significant digits would
+        // move it by up to 100 m).
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     default:

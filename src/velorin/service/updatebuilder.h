@@ -17,8 +17,8 @@
 // Every fragment ends the way its collection's texts do (most with one
 // blank). A fragment with "?" has its value bound; one with "%1" (or "%1"
 // to "%n" for a group) has its value written into the text: integers in
-// decimal, booleans as 0 or 1, doubles in the general format with six
-// significant digits. The tables of fragments are data, one per collection.
+// decimal, booleans as 0 or 1, doubles as the shortest text that reads back
+// as the same value. The tables of fragments are data, one per collection.
 
 namespace velorin {
 

@@ -1,0 +1,35 @@
+#include "catalogue.h"
+
+#include <QTextStream>
+
+#include <velorin/service/databaseservice.h>
+#include <velorin/service/dberror.h>
+#include <velorin/service/velorin.h>
+
+namespace velorin::cli {
+
+CatalogueSession::CatalogueSession(const char* command, bool photoSide, bool withCollections)
+    : m_withCollections(withCollections)
+{
+    getDatabaseService()->Initialize(photoSide);
+    m_reason = velorin::describeDbError(velorin::lastDbError());
+    if (!m_reason.isEmpty())
+        QTextStream(stderr) << "velorin " << command << ": " << m_reason << '\n';
+    else if (m_withCollections)
+        getVelorin()->Initialize(photoSide);
+}
+
+CatalogueSession::~CatalogueSession()
+{
+    if (m_withCollections && usable())
+        getVelorin()->UnInitialize();
+    getDatabaseService()->UnInitialize();
+}
+
+QString catalogueFailure()
+{
+    const QString reason = velorin::describeDbError(velorin::lastDbError());
+    return reason.isEmpty() ? QStringLiteral("the catalogue could not be written") : reason;
+}
+
+} // namespace velorin::cli
