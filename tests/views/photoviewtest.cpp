@@ -2,7 +2,10 @@
 // against a traits struct so that every later view runs the same scenarios
 // by adding its own traits to ViewTypes.
 
+#include <ctime>
+#include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include <QSignalSpy>
@@ -263,6 +266,74 @@ TEST_F(PhotoViewTest, PhotoRollFilter)
     EXPECT_EQ(others.getKivPhotoFile(0), &outside);
     roll.updatePhotoFile(1, &outside);
     EXPECT_EQ(rollUpdated.count(), 1) << "updates are announced even for photos the view does not show";
+}
+
+// The date key orders by instant across local times (with summer time),
+// UTC and fixed offsets from -12 to +14 hours, whose calendar days can lie
+// two apart for nearly the same instant.
+TEST_F(PhotoViewTest, DateOrderIsByInstantAcrossOffsets)
+{
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const auto at = [](QDate day, QTime time, int hours) {
+        return QDateTime(day, time, Qt::OffsetFromUTC, hours * 3600);
+    };
+    std::vector<KivPhotoFile> photos(3);
+    photos[0].dbInfo.mediaModifyDate = at(QDate(2024, 3, 3), QTime(0, 30), 14); // 03-02 10:30 UTC
+    photos[1].dbInfo.mediaModifyDate = at(QDate(2024, 3, 2), QTime(10, 45), 0);
+    photos[2].dbInfo.mediaModifyDate = at(QDate(2024, 3, 1), QTime(23, 0), -12); // 03-02 11:00 UTC
+
+    // Dates a few days around the spring change of summer time, the mix of
+    // kinds chosen at random; Qt's own instant is the reference.
+    std::mt19937 random(7);
+    const QDateTime start(QDate(2024, 3, 28), QTime(0, 0), Qt::UTC);
+    for (int i = 0; i < 400; ++i) {
+        const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+        const QDateTime instant = start.addSecs(pick(0, 4 * 96) * 900);
+        QDateTime& d = photos.emplace_back().dbInfo.mediaModifyDate;
+        switch (pick(0, 3)) {
+        case 0: d = instant.toLocalTime(); break;
+        case 1: d = instant; break;
+        case 2: d = instant.toOffsetFromUtc(pick(-12, 14) * 3600); break;
+        default: // now and then no date, or a local time in the skipped hour
+            d = i % 20 ? instant.toLocalTime() : i % 40 ? QDateTime(QDate(2024, 3, 31), QTime(2, 30)) : QDateTime();
+        }
+    }
+    std::vector<KivViewPhotoFile> shown(photos.size());
+    for (size_t i = 0; i < photos.size(); ++i)
+        shown[i].setKivPhotoFile(&photos[i]);
+    const auto less = &KivPhotoFilesSort::sortByDateTimeAscending;
+    EXPECT_TRUE(less(shown[0], shown[1]) && less(shown[1], shown[2]) && !less(shown[2], shown[0]));
+
+    const auto instantOf = [&](size_t i) {
+        const QDateTime& d = photos[i].dbInfo.mediaModifyDate;
+        return d.date().isValid() ? d.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+    };
+    int mismatches = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        for (size_t j = 0; j < shown.size(); ++j)
+            mismatches += less(shown[i], shown[j]) != (instantOf(i) < instantOf(j));
+    EXPECT_EQ(mismatches, 0);
+    std::uniform_int_distribution<size_t> any(0, shown.size() - 1);
+    for (int n = 0; n < 100000; ++n) {
+        const size_t a = any(random), b = any(random), c = any(random);
+        if (less(shown[a], shown[b]) && less(shown[b], shown[c])) {
+            ASSERT_TRUE(less(shown[a], shown[c])) << a << ' ' << b << ' ' << c;
+        }
+    }
+
+    // A view filled in that order, both ways up, reads in instant order.
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        KivPhotoFilesSort view;
+        view.sortBy(PhotosSortByDateTime, order, true);
+        for (KivPhotoFile& p : photos)
+            view.addPhotoFile(-1, &p);
+        for (int i = 1; i < view.photoFilesCount(); ++i) {
+            const qint64 earlier = instantOf(view.getKivPhotoFile(i - 1) - photos.data());
+            const qint64 later = instantOf(view.getKivPhotoFile(i) - photos.data());
+            ASSERT_TRUE(order == Qt::AscendingOrder ? earlier <= later : earlier >= later) << i;
+        }
+    }
 }
 
 // The release pass walks the entries outside the 400 around the last one

@@ -1,5 +1,7 @@
 #include "kivphotofilessort.h"
 
+#include <limits>
+
 namespace {
 
 // a before b by a key of the photos; an empty wrapper sorts first.
@@ -13,20 +15,34 @@ bool byPhoto(const KivViewPhotoFile& a, const KivViewPhotoFile& b, Less less)
     return less(pa->dbInfo, pb->dbInfo);
 }
 
-// Two date-times whose calendar dates lie two or more days apart are in the
-// order of those dates, whatever their time zones: no UTC offset reaches a
-// day. Comparing the dates skips working out the offsets, the costly part
-// of comparing local times. Close ones compare as date-times.
+// Date-times are ordered by the instant they name, so that local times,
+// UTC and fixed offsets sort together as one timeline; a date-time without
+// a date comes first. Working out the instant of a local time costs a
+// time-zone lookup, so two local times whose calendar dates lie more than
+// two days apart are ordered by those dates: no zone's offsets, in any
+// year, are two days apart, so the instants are in the same order. Closer
+// ones, and any pair with another kind of time, compare as instants. Every
+// answer is "a's instant is earlier than b's", which makes the order a
+// strict weak ordering.
+constexpr qint64 farApartDays = 2;
+
+qint64 instantOf(const QDateTime& t)
+{
+    return t.date().isValid() ? t.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+}
+
 bool dateTimeLess(const QDateTime& a, const QDateTime& b)
 {
-    if (a.isValid() && b.isValid()) {
-        const qint64 days = a.date().daysTo(b.date());
-        if (days >= 2)
-            return true;
-        if (days <= -2)
-            return false;
-    }
-    return a < b;
+    const qint64 days = a.daysTo(b); // 0 when either has no date
+    if ((days > farApartDays || days < -farApartDays) && a.timeSpec() == Qt::LocalTime
+        && b.timeSpec() == Qt::LocalTime)
+        return days > 0;
+    // Qt compares valid date-times as instants, cheaply when their offsets
+    // match; a local time that falls into a skipped hour is not valid, but
+    // it still names an instant.
+    if (a.isValid() && b.isValid())
+        return a < b;
+    return instantOf(a) < instantOf(b);
 }
 
 bool textLess(const QString& a, const QString& b)
