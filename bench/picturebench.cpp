@@ -181,6 +181,10 @@ double onOneCore(F&& work)
 
 int main(int argc, char** argv)
 {
+    // Pictures are only painted and decoded in memory: no display is needed,
+    // so the program runs where the tool runs (a server, a CI machine).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     const bool quick = args.removeAll(QStringLiteral("--quick")) > 0;
