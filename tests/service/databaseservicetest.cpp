@@ -192,6 +192,10 @@ TEST_F(DatabaseServiceTest, TheSideFlagIsSharedByThreads)
     service->UnInitialize();
     service->UnInitialize();
     EXPECT_FALSE(service->getImageInfoDB()->getDatabase().isValid());
+    // The other thread is gone without closing: its connections are removed
+    // by name, so that the tests after this one start with none.
+    for (const QString& name : QSqlDatabase::connectionNames())
+        QSqlDatabase::removeDatabase(name);
 }
 
 // One broken file among the fifteen: the rest of the side works, the broken
