@@ -449,6 +449,25 @@ void putTag(Exiv2::ExifData& exif, const PropertyRow& row, const QByteArray& raw
     exif[row.key].setValue(value.get());
 }
 
+// Every property the tags of exif give, plus the mark that there were any.
+QHash<int, QByteArray> propertiesOf(const Exiv2::ExifData& exif)
+{
+    QHash<int, QByteArray> properties;
+    if (!exif.empty())
+        properties.insert(PubImage::ZelPropHasExif, bytesOf(qint32(1)));
+    for (const PropertyRow& row : propertyTable()) {
+        const Exiv2::Exifdatum* tag = findTag(exif, row.key);
+        QByteArray raw = tag ? rawValue(row, tag->value()) : QByteArray();
+        if (raw.isEmpty() && row.fallback) {
+            if (const Exiv2::Exifdatum* second = findTag(exif, row.fallback))
+                raw = rawValue(row, second->value());
+        }
+        if (!raw.isEmpty())
+            properties.insert(row.id, raw);
+    }
+    return properties;
+}
+
 } // namespace
 
 QString soundCopyFolder()
@@ -493,18 +512,7 @@ MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wan
         image->readMetadata();
 
         const Exiv2::ExifData& exif = image->exifData();
-        if (!exif.empty())
-            result.properties.insert(PubImage::ZelPropHasExif, bytesOf(qint32(1)));
-        for (const PropertyRow& row : propertyTable()) {
-            const Exiv2::Exifdatum* tag = findTag(exif, row.key);
-            QByteArray raw = tag ? rawValue(row, tag->value()) : QByteArray();
-            if (raw.isEmpty() && row.fallback) {
-                if (const Exiv2::Exifdatum* second = findTag(exif, row.fallback))
-                    raw = rawValue(row, second->value());
-            }
-            if (!raw.isEmpty())
-                result.properties.insert(row.id, raw);
-        }
+        result.properties = propertiesOf(exif);
 
         // Without the picture's path there is no folder to find its sound in.
         if (const Exiv2::Exifdatum* sound = findTag(exif, "Exif.Photo.RelatedSoundFile");
@@ -529,6 +537,26 @@ MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wan
         result.properties.clear();
         result.preview.clear();
         result.ok = false;
+    }
+    return result;
+}
+
+MetadataRead readExifBlock(const QByteArray& tiff)
+{
+    MetadataRead result;
+    try {
+        if (tiff.isEmpty())
+            return result;
+        prepareExiv2();
+        Exiv2::ExifData exif;
+        const auto* data = reinterpret_cast<const Exiv2::byte*>(tiff.constData());
+        if (Exiv2::ExifParser::decode(exif, data, uint32_t(tiff.size())) == Exiv2::invalidByteOrder)
+            return result;
+        result.properties = propertiesOf(exif);
+        result.ok = true;
+    } catch (...) {
+        // Exiv2::AnyError on a malformed block, std::bad_alloc on absurd sizes.
+        result.properties.clear();
     }
     return result;
 }

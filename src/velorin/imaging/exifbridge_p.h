@@ -27,6 +27,10 @@ struct MetadataRead
 // (camera RAW files, whose own pixels Qt cannot decode).
 VELORIN_EXPORT MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wantPreview);
 
+// Reads a bare Exif block: a TIFF header and its directories, as HEIF
+// files keep it. format is left 0 for the caller to set.
+VELORIN_EXPORT MetadataRead readExifBlock(const QByteArray& tiff);
+
 // Writes properties into the encoded file held in encoded (JPEG, TIFF, PNG,
 // WebP), replacing its Exif data. Property ZelPropExifThumbnail, when set,
 // becomes the embedded thumbnail. False when Exiv2 cannot write the format;

@@ -84,13 +84,14 @@ public:
     int format() const { return m_picture ? m_picture->format() : PubImage::ZelFormatUnknown; }
     QByteArray property(int id) const { return m_picture ? m_picture->property(id) : QByteArray(); }
 
-    // JPEG and TIFF files carry metadata when they hold Exif data; PNG and
-    // WebP files are taken as they come.
+    // JPEG, TIFF and HEIF files carry metadata when they hold Exif data; PNG
+    // and WebP files are taken as they come.
     bool carriesMetadata() const
     {
         switch (format()) {
         case PubImage::ZelFormatJpeg:
         case PubImage::ZelFormatTiff:
+        case PubImage::ZelFormatHeif:
             return m_picture->intProperty(PubImage::ZelPropHasExif) != 0;
         case PubImage::ZelFormatPng:
         case PubImage::ZelFormatWebp:

@@ -1,5 +1,6 @@
 #include "zelpicture.h"
 
+#include "codecpicture_p.h"
 #include "exifbridge_p.h"
 
 #include <QBuffer>
@@ -209,6 +210,18 @@ QByteArray u16Bytes(quint16 v)
     return QByteArray(reinterpret_cast<const char*>(&v), 2);
 }
 
+// The layer of a decode's pixels, mirrored as orientation says; the rotation
+// still to apply goes into properties. Null when out of memory.
+ZelLayer* orientedLayer(QImage image, SplitOrientation orientation, QHash<int, QByteArray>& properties)
+{
+    if (orientation.mirror)
+        image = image.mirrored(true, false);
+    ZelLayer* layer = ZelLayer::fromImage(image);
+    if (layer && (orientation.rotation != 1 || properties.contains(ZelPropOrientation)))
+        properties.insert(ZelPropOrientation, u16Bytes(orientation.rotation));
+    return layer;
+}
+
 } // namespace
 
 // --- reference counting ----------------------------------------------------
@@ -401,6 +414,10 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         QByteArray bytes = readPictureFile(path, mode == ZelLoadMode::Header);
         if (bytes.isEmpty())
             return ZelLoadUnreadable;
+        // HEIF and camera RAW pictures go to libraries of their own; a RAW
+        // file that LibRaw cannot open still gets Exiv2's preview below.
+        if (const auto codec = velorin::imaging::openCodecPicture(path, bytes))
+            return loadCodec(*codec, mode, box, path);
 
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
@@ -433,14 +450,7 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
 
         QHash<int, QByteArray> properties = std::move(meta.properties);
         if (mode == ZelLoadMode::Header) {
-            for (ZelLayer* layer : std::as_const(m_layers))
-                layer->release();
-            m_layers.clear();
-            m_currentLayer = 0;
-            m_size = stored;
-            m_bitDepth = 24;
-            m_format = format;
-            m_properties = std::move(properties);
+            adopt(nullptr, stored, format, std::move(properties));
             return 0;
         }
 
@@ -464,26 +474,56 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         QImage image = reader.read();
         if (image.isNull())
             return ZelLoadDecodeFailed;
-        if (orientation.mirror)
-            image = image.mirrored(true, false);
-        ZelLayer* layer = ZelLayer::fromImage(image);
+        ZelLayer* layer = orientedLayer(std::move(image), orientation, properties);
         if (!layer)
             return ZelLoadOutOfMemory;
-        if (orientation.rotation != 1 || properties.contains(ZelPropOrientation))
-            properties.insert(ZelPropOrientation, u16Bytes(orientation.rotation));
-
-        for (ZelLayer* old : std::as_const(m_layers))
-            old->release();
-        m_layers = {layer};
-        m_currentLayer = 1;
-        m_size = layer->image().size();
-        m_bitDepth = 24;
-        m_format = format;
-        m_properties = std::move(properties);
+        adopt(layer, layer->image().size(), format, std::move(properties));
         return 0;
     } catch (...) {
         return ZelLoadOutOfMemory;
     }
+}
+
+int ZelPicture::loadCodec(velorin::imaging::CodecPicture& codec, ZelLoadMode mode, QSize box, const QString& path)
+{
+    const QSize stored = codec.size();
+    // As above, only header reads hand out a copy of a sound annotation.
+    velorin::exif::MetadataRead meta = codec.metadata(mode == ZelLoadMode::Header ? path : QString());
+    if (mode == ZelLoadMode::Header) {
+        adopt(nullptr, stored, codec.format(), std::move(meta.properties));
+        return 0;
+    }
+    if (!sanePixelCount(stored.width(), stored.height(), MaxPixels))
+        return ZelLoadTooLarge;
+    if (mode == ZelLoadMode::Thumbnail && (box.width() <= 0 || box.height() <= 0))
+        return ZelLoadBadRequest;
+    const SplitOrientation orientation = splitOrientation(readU16(meta.properties.value(ZelPropOrientation)));
+    // The box applies to the picture as shown (see load()).
+    const bool quarter = orientation.rotation == 6 || orientation.rotation == 8;
+    const QSize fitBox = mode == ZelLoadMode::Full ? QSize() : quarter ? box.transposed() : box;
+    int error = ZelLoadDecodeFailed;
+    QImage image = codec.decode(fitBox, &error);
+    if (image.isNull())
+        return error;
+    ZelLayer* layer = orientedLayer(std::move(image), orientation, meta.properties);
+    if (!layer)
+        return ZelLoadOutOfMemory;
+    adopt(layer, layer->image().size(), codec.format(), std::move(meta.properties));
+    return 0;
+}
+
+void ZelPicture::adopt(ZelLayer* layer, QSize size, int format, QHash<int, QByteArray> properties)
+{
+    for (ZelLayer* old : std::as_const(m_layers))
+        old->release();
+    m_layers.clear();
+    if (layer)
+        m_layers.append(layer);
+    m_currentLayer = layer ? 1 : 0;
+    m_size = size;
+    m_bitDepth = 24;
+    m_format = format;
+    m_properties = std::move(properties);
 }
 
 QString zelLoadErrorText(int error)

@@ -11,6 +11,10 @@
 
 #include <atomic>
 
+namespace velorin::imaging {
+class CodecPicture;
+}
+
 // The picture layer: reference-counted pictures made of ordered layers, with
 // decoding (full, thumbnail for a box, size and metadata only), encoding by
 // file extension, resampling, rotation, mirroring, pixel transfer and two
@@ -125,13 +129,14 @@ enum class ZelLoadMode {
 };
 
 // File format codes reported by format(); the EXIF reader reads metadata of
-// the first four.
+// the first four and HEIF.
 enum ZelFormat {
     ZelFormatUnknown = 0,
     ZelFormatJpeg = 1,
     ZelFormatTiff = 3,  // TIFF and the TIFF-based camera RAW files
     ZelFormatPng = 15,
     ZelFormatWebp = 51,
+    ZelFormatHeif = 52, // HEIF/HEIC and AVIF; its Exif block is read as a TIFF one
     ZelFormatBmp = 100,
     ZelFormatGif = 101,
     ZelFormatOther = 102, // decodable by Qt, no metadata read
@@ -222,6 +227,12 @@ public:
 private:
     ZelPicture() = default;
     ~ZelPicture() override;
+
+    // load() for the pictures that a library other than Qt's decodes.
+    int loadCodec(velorin::imaging::CodecPicture& codec, ZelLoadMode mode, QSize box, const QString& path);
+    // Makes a finished load the picture's content: its one layer (none
+    // after a header read), size, format and metadata.
+    void adopt(ZelLayer* layer, QSize size, int format, QHash<int, QByteArray> properties);
 
     QList<ZelLayer*> m_layers;
     QHash<int, QByteArray> m_properties;
