@@ -10,14 +10,16 @@
 
 #include "catalogue.h"
 #include "commands.h"
+#include "printable.h"
 
 namespace velorin::cli {
 
 namespace {
 
+// Messages quote album names and paths: printed as one safe line.
 void fail(const char* command, const QString& message)
 {
-    QTextStream(stderr) << "velorin " << command << ": " << message << '\n';
+    QTextStream(stderr) << "velorin " << command << ": " << printable(message) << '\n';
 }
 
 int usageError(const char* command, const char* message)
@@ -54,19 +56,32 @@ KivPhotoAlbums* loadAlbums()
     return albums;
 }
 
-// An album by exact name, else by GUID in any letter case.
+// The album a command names, in the library or the trash: by GUID (any
+// letter case, braces or not) or by a name only one album carries. Names
+// need not be unique, so a name several albums share is refused with the
+// candidates listed, to be named by GUID instead; acting on the first one
+// found could change the wrong album for good.
 KivPhotoAlbum* findAlbum(KivPhotoAlbums* albums, const QString& key)
 {
+    const QUuid guid(key);
+    QList<KivPhotoAlbum*> found;
     for (int i = 0; i < albums->photoAlbumsCount(); ++i) {
         KivPhotoAlbum* album = albums->getAlbum(i);
-        if (album && album->dbInfo.name == key)
-            return album;
+        if (album && (album->dbInfo.name == key || (!guid.isNull() && QUuid(album->dbInfo.albumGUID) == guid)))
+            found.append(album);
     }
-    QString guid = key;
-    KivPhotoAlbum* album = albums->getAlbum(guid);
-    if (!album)
+    if (found.size() == 1)
+        return found.first();
+    if (found.isEmpty()) {
         fail("albums", QStringLiteral("no album '%1'").arg(key));
-    return album;
+        return nullptr;
+    }
+    fail("albums", QStringLiteral("%1 albums match '%2'; name one by its GUID:").arg(found.size()).arg(key));
+    QTextStream err(stderr);
+    for (const KivPhotoAlbum* album : std::as_const(found))
+        err << "  " << printable(album->dbInfo.name) << '\t' << printable(album->dbInfo.albumGUID) << '\t'
+            << (album->dbInfo.fIsDeleted ? "in the trash" : "in the library") << '\n';
+    return nullptr;
 }
 
 int indexInAlbum(KivPhotoAlbum* album, const KivPhotoFile* photo)
@@ -89,7 +104,8 @@ int listAlbums(KivPhotoAlbums* albums)
     });
     QTextStream out(stdout);
     auto print = [&out](KivPhotoAlbum* album) {
-        out << album->dbInfo.name << '\t' << album->getPhotoFilesCount() << '\t' << album->dbInfo.albumGUID << '\n';
+        out << printable(album->dbInfo.name) << '\t' << album->getPhotoFilesCount() << '\t'
+            << printable(album->dbInfo.albumGUID) << '\n';
     };
     for (KivPhotoAlbum* album : all) {
         if (!album->dbInfo.fIsDeleted)
@@ -243,7 +259,7 @@ int trash(const QStringList& args)
     if (action.isEmpty()) {
         QTextStream out(stdout);
         for (int i = 0; i < trashed->photoFilesCount(); ++i)
-            out << trashed->getPhotoFile(i)->dbInfo.fullPath << '\n';
+            out << printable(trashed->getPhotoFile(i)->dbInfo.fullPath) << '\n';
         return 0;
     }
 

@@ -4,6 +4,7 @@
 #include <velorin/velorin.h>
 
 #include "commands.h"
+#include "printable.h"
 
 namespace velorin::cli {
 
@@ -28,13 +29,13 @@ int exif(const QStringList& args)
     const QString path = QFileInfo(args.first()).absoluteFilePath();
     CExifPropertyReader reader;
     if (reader.ImportExifInfo(reinterpret_cast<const unsigned short*>(path.utf16())) != 1) {
-        err << "velorin exif: " << args.first() << ": no readable metadata\n";
+        err << "velorin exif: " << printable(args.first()) << ": no readable metadata\n";
         return 1;
     }
     QTextStream out(stdout);
     for (const velorin::exif::DisplayRow& row : velorin::exif::displayRows) {
         if (const unsigned short* value = reader.GetPropValueByID(row.id))
-            out << fromU16(reader.GetPropNameByID(row.id)) << ": " << fromU16(value) << '\n';
+            out << printable(fromU16(reader.GetPropNameByID(row.id))) << ": " << printable(fromU16(value)) << '\n';
     }
     return 0;
 }

@@ -25,6 +25,7 @@
 
 #include "catalogue.h"
 #include "commands.h"
+#include "printable.h"
 
 namespace velorin::cli {
 
@@ -154,17 +155,23 @@ public:
 
     void addArgument(const QString& argument)
     {
+        const QByteArray bytes = argumentBytes(argument);
+        if (!isFaithfulFileName(bytes)) {
+            const QString name = fileNameText(bytes);
+            const QString absolute = bytes.startsWith('/') ? name : QDir::currentPath() + u'/' + name;
+            m_failures.append({QDir::cleanPath(absolute), notUtf8Reason()});
+            return;
+        }
         const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
         const QFileInfo info(path);
         if (info.isDir()) {
             m_folders.append(path);
-            m_namedFolders.insert(path);
         } else if (!info.exists()) {
             m_failures.append({path, QStringLiteral("no such file or folder")});
         } else if (!info.isFile()) {
-            warn(QStringLiteral("skipped %1: not a file or folder").arg(path));
+            warn(QStringLiteral("skipped %1: not a file or folder").arg(printable(path)));
         } else if (!m_names.matches(info.fileName())) {
-            warn(QStringLiteral("skipped %1: not a supported picture type").arg(path));
+            warn(QStringLiteral("skipped %1: not a supported picture type").arg(printable(path)));
         } else {
             m_files.append(path);
         }
@@ -214,14 +221,19 @@ public:
     QList<Failure> failures() const { return m_failures; }
 
 private:
-    // A folder found on the way is passed over; one the user named is a
-    // failure of the run.
+    // A folder that cannot be listed, named or found on the way, is a
+    // failure of the run: pictures in it may have been left out.
     void unreadable(const QString& folder, int error)
     {
-        if (m_namedFolders.contains(folder))
-            m_failures.append({folder, QStringLiteral("cannot read the folder: %1").arg(systemError(error))});
-        else
-            warn(QStringLiteral("cannot read folder %1: %2").arg(folder, systemError(error)));
+        m_failures.append({folder, QStringLiteral("cannot read the folder: %1").arg(systemError(error))});
+    }
+
+    // The catalogue keys its rows by a QString path, which cannot hold such
+    // a name faithfully: the file (or the folder's pictures) cannot be
+    // catalogued at all.
+    static QString notUtf8Reason()
+    {
+        return QStringLiteral("the name is not valid UTF-8, which the catalogue cannot store");
     }
 
     void list(const QString& folder)
@@ -238,12 +250,14 @@ private:
             const dirent* entry = readdir(dir);
             if (!entry) {
                 if (const int error = errno; error != 0)
-                    warn(QStringLiteral("cannot read all of folder %1: %2").arg(folder, systemError(error)));
+                    m_failures.append(
+                        {folder, QStringLiteral("cannot read all of the folder: %1").arg(systemError(error))});
                 break;
             }
             if (entry->d_name[0] == '.')
                 continue;
-            const QString name = QFile::decodeName(entry->d_name);
+            const QByteArray bytes(entry->d_name);
+            const QString name = QFile::decodeName(bytes);
             // Most entries are told apart by the listing alone: only links
             // and file systems that give no type cost a stat call.
             unsigned char type = entry->d_type;
@@ -258,7 +272,10 @@ private:
                     continue; // a dangling link
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
             }
-            if (type == DT_DIR) {
+            const bool wanted = (type == DT_DIR && m_recursive) || (type == DT_REG && m_names.matches(name));
+            if (wanted && !isFaithfulFileName(bytes)) {
+                m_failures.append({prefix + fileNameText(bytes), notUtf8Reason()});
+            } else if (type == DT_DIR) {
                 if (m_recursive)
                     (linked ? m_linkedFolders : m_folders).append(prefix + name);
             } else if (type == DT_REG && m_names.matches(name)) {
@@ -272,7 +289,6 @@ private:
     const bool m_recursive;
     QStringList m_folders;       // still to list, reached without a link
     QStringList m_linkedFolders; // still to list, reached through a link
-    QSet<QString> m_namedFolders;
     QSet<QByteArray> m_seenFolders;
     QStringList m_files;
     QList<Failure> m_failures;
@@ -317,9 +333,10 @@ public:
     {
         ++m_done;
         if (!m_terminal) {
-            m_err << "velorin import: " << m_done << '/' << m_total << ' ' << outcomeName(outcome) << ' ' << path;
+            m_err << "velorin import: " << m_done << '/' << m_total << ' ' << outcomeName(outcome) << ' '
+                  << printable(path);
             if (!reason.isEmpty())
-                m_err << ": " << reason;
+                m_err << ": " << printable(reason);
             m_err << Qt::endl;
         } else if (m_done == m_total || m_sinceDrawn.hasExpired(100)) {
             draw();
@@ -439,7 +456,7 @@ int import(const QStringList& args)
         } else if (options && a == u"--") {
             options = false;
         } else if (options && a.startsWith(u'-') && a.size() > 1) {
-            warn(QStringLiteral("unknown option '%1'").arg(a));
+            warn(QStringLiteral("unknown option '%1'").arg(printable(a)));
             return 2;
         } else {
             paths.append(a);
@@ -489,7 +506,7 @@ int import(const QStringList& args)
         << ", failed " << failures.size() << '\n';
     std::sort(failures.begin(), failures.end(), [](const Failure& a, const Failure& b) { return a.path < b.path; });
     for (const Failure& f : std::as_const(failures))
-        out << "failed " << f.path << ": " << f.reason << '\n';
+        out << "failed " << printable(f.path) << ": " << printable(f.reason) << '\n';
     // A stop asked for after the last file changes nothing.
     if (!scanned || tally.stopped) {
         if (scanned)

@@ -7,6 +7,7 @@
 
 #include "catalogue.h"
 #include "commands.h"
+#include "printable.h"
 
 namespace velorin::cli {
 
@@ -34,14 +35,14 @@ QStringList tablesOf(const QString& path, bool* ok)
 
 void report(QTextStream& out, const QString& title, const QString& folder)
 {
-    out << title << ": " << folder << '\n';
+    out << title << ": " << printable(folder) << '\n';
     const QStringList files = QDir(folder).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
     if (files.isEmpty())
         out << "  (no catalogue files)\n";
     for (const QString& file : files) {
         bool ok = false;
         const QStringList tables = tablesOf(folder + QLatin1Char('/') + file, &ok);
-        out << "  " << file << ": "
+        out << "  " << printable(file) << ": "
             << (ok ? tables.join(QStringLiteral(", ")) : QStringLiteral("(not a readable catalogue file)"))
             << '\n';
     }
@@ -58,7 +59,7 @@ int init(const QStringList& args)
         if (a == QLatin1String("--video")) {
             video = true;
         } else {
-            err << "velorin init: unknown argument '" << a << "'\n";
+            err << "velorin init: unknown argument '" << printable(a) << "'\n";
             return 2;
         }
     }

@@ -1,3 +1,6 @@
+#include <cstdio>
+
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -7,6 +10,7 @@
 
 #include "catalogue.h"
 #include "commands.h"
+#include "printable.h"
 
 namespace velorin::cli {
 
@@ -33,21 +37,58 @@ QString modified(const DBImageInfo& info)
     return info.mediaModifyDate.toString(Qt::ISODate);
 }
 
+// The camera's date as ISO 8601 without a zone (a camera's clock has none);
+// empty when the photo has none or it cannot be known. The catalogue keeps
+// only the text the EXIF reader made for the importing user's language,
+// often with a two-digit year, which no parser can take back faithfully; so
+// the date is read again from the file's own "YYYY:MM:DD HH:MM:SS", as long
+// as the file is still the one that was catalogued.
+QString cameraDate(const DBImageInfo& info)
+{
+    if (info.exifDate.isEmpty())
+        return {};
+    const QFileInfo file(info.fullPath);
+    DBImageInfo now;
+    now.mediaModifyDate = file.lastModified();
+    now.fileSize = file.size();
+    _EXIF_INFORMATION exif{};
+    if (!file.isFile() || !KivPhotoFiles::isSavedFileState(info.mediaModifyDate, info.fileSize, now)
+        || GetImageExif(reinterpret_cast<const unsigned short*>(info.fullPath.utf16()), &exif) != 1)
+        return {};
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    const QByteArray text = QString::fromUtf16(exif.dateTime).toLatin1();
+    if (std::sscanf(text.constData(), "%d:%d:%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6)
+        return {};
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, s);
+    return date.isValid() && time.isValid() ? date.toString(Qt::ISODate) + u'T' + time.toString(Qt::ISODate)
+                                            : QString();
+}
+
+// The date a photo is shown with: the camera's when known, else the file's
+// modification time.
+QString shownDate(const DBImageInfo& info, const QString& camera)
+{
+    return camera.isEmpty() ? modified(info) : camera;
+}
+
 void printLine(QTextStream& out, const DBImageInfo& info)
 {
-    out << info.name << '\t' << (info.exifDate.isEmpty() ? modified(info) : info.exifDate) << '\t' << info.fileSize
-        << '\t' << (hasPosition(info) ? degrees(info.latitude) + u',' + degrees(info.longitude) : QStringLiteral("-"))
-        << '\t' << info.mediaRating << '\t' << info.fullPath << '\n';
+    out << printable(info.name) << '\t' << shownDate(info, cameraDate(info)) << '\t' << info.fileSize << '\t'
+        << (hasPosition(info) ? degrees(info.latitude) + u',' + degrees(info.longitude) : QStringLiteral("-"))
+        << '\t' << info.mediaRating << '\t' << printable(info.fullPath) << '\n';
 }
 
 QJsonObject toJson(const DBImageInfo& info)
 {
     const auto textOrNull = [](const QString& s) { return s.isEmpty() ? QJsonValue() : QJsonValue(s); };
     const bool located = hasPosition(info);
+    const QString camera = cameraDate(info);
     return {
         {QStringLiteral("name"), info.name},
-        {QStringLiteral("date"), info.exifDate.isEmpty() ? modified(info) : info.exifDate},
-        {QStringLiteral("exifDate"), textOrNull(info.exifDate)},
+        {QStringLiteral("date"), shownDate(info, camera)},
+        {QStringLiteral("exifDate"), textOrNull(camera)},
+        {QStringLiteral("exifDateText"), textOrNull(info.exifDate)},
         {QStringLiteral("modified"), textOrNull(modified(info))},
         {QStringLiteral("size"), double(info.fileSize)},
         {QStringLiteral("latitude"), located ? QJsonValue(info.latitude) : QJsonValue()},
@@ -70,7 +111,7 @@ int list(const QStringList& args)
         if (a == u"--json") {
             json = true;
         } else {
-            QTextStream(stderr) << "velorin list: unknown argument '" << a << "'\n";
+            QTextStream(stderr) << "velorin list: unknown argument '" << printable(a) << "'\n";
             return 2;
         }
     }

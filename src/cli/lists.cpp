@@ -5,6 +5,7 @@
 
 #include "catalogue.h"
 #include "commands.h"
+#include "printable.h"
 
 namespace velorin::cli {
 
@@ -15,7 +16,7 @@ bool noArguments(const char* command, const QStringList& args)
 {
     if (args.isEmpty())
         return true;
-    QTextStream(stderr) << "velorin " << command << ": unknown argument '" << args.first() << "'\n";
+    QTextStream(stderr) << "velorin " << command << ": unknown argument '" << printable(args.first()) << "'\n";
     return false;
 }
 
@@ -41,7 +42,7 @@ int tags(const QStringList& args)
         TagListDB* table = service->getTagListDB();
         for (const QString& tag : model.getAllPhotoFilesTagList()) {
             const auto row = table->findValue(tag);
-            out << (row ? row->count : 0) << '\t' << tag << '\n';
+            out << (row ? row->count : 0) << '\t' << printable(tag) << '\n';
         }
     }
     return 0;
@@ -60,7 +61,7 @@ int places(const QStringList& args)
         for (QString& name : model.getAllPhotoFilesAddressList()) {
             DBAddressInfo info;
             model.GetGPSBy(name, info);
-            out << info.count << '\t' << name;
+            out << info.count << '\t' << printable(name);
             // A place first seen on a photo without a position keeps the
             // sentinel; there is nothing to show for it.
             if (info.latitude != velorin::NoLatitude && info.longitude != velorin::NoLongitude)

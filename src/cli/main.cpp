@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include "commands.h"
+#include "printable.h"
 
 namespace {
 
@@ -24,15 +25,18 @@ const Command commands[] = {
      velorin::cli::init},
     {"import", "import [--no-recursive] PATH...\n"
                "                   add pictures, and the pictures in folders and their sub-folders, to the photo\n"
-               "                   catalogue (a changed file is refreshed, an unchanged one left alone)",
+               "                   catalogue (a changed file is refreshed, an unchanged one left alone); a file\n"
+               "                   or folder that cannot be read, or whose name is not UTF-8, is listed as failed",
      velorin::cli::import},
-    {"list", "list [--json]    list the catalogue's photos by date: name, date, size, position, rating, path",
+    {"list", "list [--json]    list the catalogue's photos by date: name, date (ISO 8601), size, position,\n"
+             "                   rating, path",
      velorin::cli::list},
     {"tags", "tags             list the photo tags with the number of photos carrying each", velorin::cli::tags},
     {"places", "places           list the photo places with their counts and stored positions",
      velorin::cli::places},
     {"albums", "albums [create NAME FILE... | add|remove ALBUM FILE... | trash|restore|delete ALBUM]\n"
-               "                   list the photo albums with their counts and GUIDs, or change one",
+               "                   list the photo albums with their counts and GUIDs, or change one; ALBUM is a\n"
+               "                   GUID or a name no other album carries (a shared name is refused, exit 1)",
      velorin::cli::albums},
     {"trash", "trash [restore FILE... | purge [FILE...]]\n"
               "                   list the photos in the trash, bring them back or remove them for good",
@@ -49,6 +53,9 @@ int usage(QTextStream& out, int status)
     out << "usage: velorin <command> [arguments]\n\ncommands:\n";
     for (const Command& c : commands)
         out << "  " << c.usage << '\n';
+    out << "\nNames, paths and metadata are printed one record per line: control characters show as\n"
+           "\\t, \\n, \\r, \\xHH or \\uHHHH, a backslash as \\\\, and bytes of a file name that are not\n"
+           "UTF-8 as \\xHH (list --json keeps the exact text).\n";
     return status;
 }
 
@@ -57,6 +64,7 @@ int usage(QTextStream& out, int status)
 int main(int argc, char** argv)
 {
     velorin::cli::pinLocalTimeZone();
+    velorin::cli::keepCommandLine(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velorin"));
     // The tool reports every failure itself, with its reason; the library's
@@ -78,6 +86,6 @@ int main(int argc, char** argv)
         if (name == QLatin1String(c.name))
             return c.run(args);
     }
-    err << "velorin: unknown command '" << name << "'\n";
+    err << "velorin: unknown command '" << velorin::cli::printable(name) << "'\n";
     return usage(err, 2);
 }

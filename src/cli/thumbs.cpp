@@ -7,6 +7,7 @@
 #include <velorin/imaging/zellibhelper.h>
 
 #include "commands.h"
+#include "printable.h"
 
 namespace velorin::cli {
 
@@ -24,7 +25,7 @@ int thumbs(const QStringList& args)
         else if (file.isEmpty() && !args[i].startsWith(u'-'))
             file = args[i];
         else {
-            err << "velorin thumbs: unexpected argument '" << args[i] << "'\n";
+            err << "velorin thumbs: unexpected argument '" << printable(args[i]) << "'\n";
             return 2;
         }
     }
@@ -34,7 +35,7 @@ int thumbs(const QStringList& args)
     }
     const QFileInfo info(file);
     if (!info.isFile()) {
-        err << "velorin thumbs: no such file: " << file << '\n';
+        err << "velorin thumbs: no such file: " << printable(file) << '\n';
         return 1;
     }
     const QString path = info.absoluteFilePath();
@@ -43,11 +44,11 @@ int thumbs(const QStringList& args)
     const QList<QByteArray> blobs = ZellibHelper().GetThumbnailsUseZelLib(
         reinterpret_cast<const unsigned short*>(path.utf16()), boxes, true, 0, &sizes);
     if (blobs.isEmpty() || blobs.first().isEmpty()) {
-        err << "velorin thumbs: cannot decode " << file << '\n';
+        err << "velorin thumbs: cannot decode " << printable(file) << '\n';
         return 1;
     }
     if (!QDir().mkpath(out)) {
-        err << "velorin thumbs: cannot create " << out << '\n';
+        err << "velorin thumbs: cannot create " << printable(out) << '\n';
         return 1;
     }
     QTextStream stdOut(stdout);
@@ -55,10 +56,10 @@ int thumbs(const QStringList& args)
         const QString target = QDir(out).filePath(QStringLiteral("%1.%2.bmp").arg(info.completeBaseName()).arg(boxes[i]));
         QSaveFile bmp(target);
         if (!bmp.open(QIODevice::WriteOnly) || bmp.write(blobs[i]) != blobs[i].size() || !bmp.commit()) {
-            err << "velorin thumbs: cannot write " << target << '\n';
+            err << "velorin thumbs: cannot write " << printable(target) << '\n';
             return 1;
         }
-        stdOut << target << ' ' << sizes[i].width() << 'x' << sizes[i].height() << '\n';
+        stdOut << printable(target) << ' ' << sizes[i].width() << 'x' << sizes[i].height() << '\n';
     }
     return 0;
 }

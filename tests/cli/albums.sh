@@ -77,6 +77,19 @@ velorin albums delete Attic
 test -z "$(velorin albums)"
 test "$(sqlite3 "$albums" 'SELECT count(*) FROM AlbumInfo; SELECT count(*) FROM AlbumFileList')" = "$(printf '0\n0')"
 
+# Two albums of one name (which would also forge a line), one in the trash:
+# the name is refused with both listed, a GUID (braces or not) picks one.
+dup=$'dup\nTrash:'
+live=$(velorin albums create "$dup" "$pics/a.jpg")
+gone=$(velorin albums create "$dup" "$pics/b.jpg")
+velorin albums trash "$gone"
+refused 1 "2 albums match 'dup\nTrash:'; name one by its GUID" albums delete "$dup"
+grep -qxF "$(printf '  dup\\nTrash:\t%s\tin the trash' "$gone")" "$home/err"
+velorin albums delete "${live:1:36}"
+test "$(velorin albums)" = "$(printf 'Trash:\ndup\\nTrash:\t1\t%s' "$gone")"
+velorin albums delete "$dup"
+test -z "$(velorin albums)"
+
 # The photo trash: listing, restoring, purging one and then the rest.
 test -z "$(velorin trash)"
 sqlite3 "$images" "UPDATE ImageInfo SET fIsDeleted=1 WHERE name IN ('a.jpg', 'b.jpg', 'c.jpg')"

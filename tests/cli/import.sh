@@ -50,12 +50,12 @@ if [ "$privileged" = 1 ]; then
   in_date_order+=("$pics/secret.jpg" "$pics/locked/inside.jpg")
   added=7 failed=1
 else
-  added=5 failed=2
+  added=5 failed=3 # the corrupt and the unreadable picture, the unreadable folder
 fi
 photos=${#in_date_order[@]}
 
 set +e
-"$tool" import "$pics" >"$home/out" 2>"$home/err"
+LC_ALL=de_DE.UTF-8 "$tool" import "$pics" >"$home/out" 2>"$home/err" # camera dates stored as German text
 status=$?
 set -e
 cat "$home/out" "$home/err"
@@ -64,7 +64,7 @@ grep -qx "added $added, updated 0, unchanged 0, failed $failed" "$home/out"
 grep -qx "failed $pics/corrupt.jpg: not a picture .*: saved without thumbnails" "$home/out"
 if [ "$privileged" = 0 ]; then
   grep -qx "failed $pics/secret.jpg: cannot read the file: Permission denied" "$home/out"
-  grep -qx "velorin import: cannot read folder $pics/locked: Permission denied" "$home/err"
+  grep -qx "failed $pics/locked: cannot read the folder: Permission denied" "$home/out"
 fi
 # One progress line per file the catalogue was asked about, in path order.
 test "$(grep -c "^velorin import: [0-9]*/$photos " "$home/err")" = "$photos"
@@ -95,7 +95,7 @@ test "$(cut -f6 "$home/list")" = "$(printf '%s\n' "${in_date_order[@]}")"
 # name, date, size, position, rating, path
 awk -F'\t' -v path="$pics/sample1.jpg" -v size="$(stat -c %s "$pics/sample1.jpg")" '
   $6 == path { found = 1; split($4, at, ",")
-    if ($1 != "sample1" || $3 != size || $5 != 0 || $2 ~ /^2020-/) exit 1
+    if ($1 != "sample1" || $3 != size || $5 != 0 || $2 != "2005-07-02T10:38:28") exit 1
     if ((at[1] - 39.9156)^2 > 1e-8 || (at[2] - 116.3908)^2 > 1e-8) exit 1 }
   END { exit !found }' "$home/list"
 grep -qP "^orientation_3\t2021-01-01T10:00:00\t1351\t-\t0\t$pics/trip/day2/orientation_3.jpg$" "$home/list"
@@ -107,12 +107,13 @@ photos = json.load(open(sys.argv[1]))
 lines = [l.split("\t") for l in open(sys.argv[2]).read().splitlines()]
 pics = sys.argv[3]
 assert [p["path"] for p in photos] == [l[5] for l in lines], "the same photos in the same order"
-keys = {"name", "date", "exifDate", "modified", "size", "latitude", "longitude", "rating", "orientation", "path"}
+keys = {"name", "date", "exifDate", "exifDateText", "modified", "size", "latitude", "longitude", "rating", "orientation", "path"}
 assert all(set(p) == keys for p in photos), photos[0].keys()
 by = {p["path"]: p for p in photos}
 s = by[pics + "/sample1.jpg"]
 assert abs(s["latitude"] - 39.9156) < 1e-4 and abs(s["longitude"] - 116.3908) < 1e-4, s
-assert s["date"] == s["exifDate"] and s["modified"] == "2020-01-01T09:00:00", s
+assert s["date"] == s["exifDate"] == "2005-07-02T10:38:28" and s["exifDateText"] == "02.07.05 10:38:28", s
+assert s["modified"] == "2020-01-01T09:00:00", s
 o = by[pics + "/trip/day2/orientation_6.jpg"]
 assert o["latitude"] is None and o["longitude"] is None and o["exifDate"] is None, o
 assert o["date"] == o["modified"] == "2023-01-01T13:00:00" and o["orientation"] == 6 and o["size"] == 1360, o
@@ -142,7 +143,28 @@ fi
 # Only the folder's own files; a picture named twice counts once.
 XDG_DATA_HOME=$home/flat "$tool" import --no-recursive "$pics" "$pics/sample1.jpg" "$pics/../pics" \
   >"$home/out" 2>/dev/null || true
-grep -qx "added $((1 + privileged)), updated 0, unchanged 0, failed $failed" "$home/out"
+grep -qx "added $((1 + privileged)), updated 0, unchanged 0, failed $((failed - 1 + privileged))" "$home/out"
+
+# --- Names that would forge lines, and names the catalogue cannot hold -------
+odd=$home/odd
+mkdir -p "$odd/"$'bad\xfe'
+cp "$turned/orientation_1.jpg" "$odd/"$'x\nadded 9, updated 0, unchanged 0, failed 0.jpg'
+cp "$turned/orientation_2.jpg" "$odd/"$'\xff.jpg'
+cp "$turned/orientation_3.jpg" "$odd/"$'bad\xfe/in.jpg'
+cp "$goexif/sample1.jpg" "$odd/"$'tab\t\e[31m.jpg'
+exiftool -q -overwrite_original -EXIF:Artist=$'Ann\n\e[2J' "$odd/"$'tab\t\e[31m.jpg'
+export XDG_DATA_HOME=$home/odd-data
+if "$tool" import "$odd" "$odd/"$'\xff.jpg' >"$home/out" 2>"$home/err"; then exit 1; fi
+cat "$home/out" "$home/err"
+test "$(cat "$home/out")" = "added 2, updated 0, unchanged 0, failed 3
+failed $odd/bad\\xfe: the name is not valid UTF-8, which the catalogue cannot store
+failed $odd/\\xff.jpg: the name is not valid UTF-8, which the catalogue cannot store
+failed $odd/\\xff.jpg: the name is not valid UTF-8, which the catalogue cannot store"
+test "$(grep -c '^velorin import: ' "$home/err")" = 3 && grep -qF '/2 added '"$odd"'/tab\t\x1b[31m.jpg' "$home/err"
+test "$("$tool" list | cut -f1)" = 'x\nadded 9, updated 0, unchanged 0, failed 0'$'\n''tab\t\x1b[31m'
+"$tool" list --json | python3 -c 'import json, sys; assert {p["name"] for p in json.load(sys.stdin)} == {"x\nadded 9, updated 0, unchanged 0, failed 0", "tab\t\x1b[31m"}'
+"$tool" exif "$odd/"$'tab\t\e[31m.jpg' | grep -qx '.*: Ann\\n\\x1b\[2J'
+export XDG_DATA_HOME=$home/data
 
 # --- 10,000 entries, three of them pictures ----------------------------------
 many=$home/many

@@ -17,7 +17,8 @@ test -z "$(velorin tags)"
 test -z "$(velorin places)"
 
 sqlite3 "$db" <<'SQL'
-INSERT INTO TagList(tag, count) VALUES('cherry', 2), ('Banana', 1), ('apple', 5), ('zebra', 1), ('öl', 3);
+INSERT INTO TagList(tag, count) VALUES('cherry', 2), ('Banana', 1), ('apple', 5), ('zebra', 1), ('öl', 3),
+  ('zz' || char(10) || '9' || char(9) || 'forged', 1);
 INSERT INTO AddrList(addr, count, latitude, longitude, altitude) VALUES
   ('Oslo', 4, 59.91273, 10.74609, 23), ('bergen', 1, 60.39299, 5.32415, 12.5),
   ('Atlantis', 2, 10000, 10000, -10000000);
@@ -25,7 +26,7 @@ SQL
 
 out=$(velorin tags)
 echo "$out"
-expected=$(printf '5\tapple\n1\tBanana\n2\tcherry\n3\töl\n1\tzebra')
+expected=$(printf '5\tapple\n1\tBanana\n2\tcherry\n3\töl\n1\tzebra\n1\tzz\\n9\\tforged')
 test "$out" = "$expected"
 
 out=$(velorin places)
