@@ -42,7 +42,8 @@ QString modified(const DBImageInfo& info)
 // only the text the EXIF reader made for the importing user's language,
 // often with a two-digit year, which no parser can take back faithfully; so
 // the date is read again from the file's own "YYYY:MM:DD HH:MM:SS", as long
-// as the file is still the one that was catalogued.
+// as the file is still the one that was catalogued. That costs a metadata
+// read per photo, so only the JSON list, meant for programs, pays it.
 QString cameraDate(const DBImageInfo& info)
 {
     if (info.exifDate.isEmpty())
@@ -65,16 +66,12 @@ QString cameraDate(const DBImageInfo& info)
                                             : QString();
 }
 
-// The date a photo is shown with: the camera's when known, else the file's
-// modification time.
-QString shownDate(const DBImageInfo& info, const QString& camera)
-{
-    return camera.isEmpty() ? modified(info) : camera;
-}
-
+// For people: the camera's date as the catalogue keeps it (in the
+// importing user's language), else the file's modification time.
 void printLine(QTextStream& out, const DBImageInfo& info)
 {
-    out << printable(info.name) << '\t' << shownDate(info, cameraDate(info)) << '\t' << info.fileSize << '\t'
+    out << printable(info.name) << '\t' << printable(info.exifDate.isEmpty() ? modified(info) : info.exifDate)
+        << '\t' << info.fileSize << '\t'
         << (hasPosition(info) ? degrees(info.latitude) + u',' + degrees(info.longitude) : QStringLiteral("-"))
         << '\t' << info.mediaRating << '\t' << printable(info.fullPath) << '\n';
 }
@@ -86,7 +83,7 @@ QJsonObject toJson(const DBImageInfo& info)
     const QString camera = cameraDate(info);
     return {
         {QStringLiteral("name"), info.name},
-        {QStringLiteral("date"), shownDate(info, camera)},
+        {QStringLiteral("date"), camera.isEmpty() ? modified(info) : camera},
         {QStringLiteral("exifDate"), textOrNull(camera)},
         {QStringLiteral("exifDateText"), textOrNull(info.exifDate)},
         {QStringLiteral("modified"), textOrNull(modified(info))},

@@ -28,8 +28,8 @@ const Command commands[] = {
                "                   catalogue (a changed file is refreshed, an unchanged one left alone); a file\n"
                "                   or folder that cannot be read, or whose name is not UTF-8, is listed as failed",
      velorin::cli::import},
-    {"list", "list [--json]    list the catalogue's photos by date: name, date (ISO 8601), size, position,\n"
-             "                   rating, path",
+    {"list", "list [--json]    list the catalogue's photos by date: name, date, size, position, rating,\n"
+             "                   path (--json: as JSON objects, dates in ISO 8601)",
      velorin::cli::list},
     {"tags", "tags             list the photo tags with the number of photos carrying each", velorin::cli::tags},
     {"places", "places           list the photo places with their counts and stored positions",

@@ -95,7 +95,7 @@ test "$(cut -f6 "$home/list")" = "$(printf '%s\n' "${in_date_order[@]}")"
 # name, date, size, position, rating, path
 awk -F'\t' -v path="$pics/sample1.jpg" -v size="$(stat -c %s "$pics/sample1.jpg")" '
   $6 == path { found = 1; split($4, at, ",")
-    if ($1 != "sample1" || $3 != size || $5 != 0 || $2 != "2005-07-02T10:38:28") exit 1
+    if ($1 != "sample1" || $3 != size || $5 != 0 || $2 != "02.07.05 10:38:28") exit 1
     if ((at[1] - 39.9156)^2 > 1e-8 || (at[2] - 116.3908)^2 > 1e-8) exit 1 }
   END { exit !found }' "$home/list"
 grep -qP "^orientation_3\t2021-01-01T10:00:00\t1351\t-\t0\t$pics/trip/day2/orientation_3.jpg$" "$home/list"
