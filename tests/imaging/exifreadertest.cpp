@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <velorin/imaging/exifbridge_p.h>
 #include <velorin/velorin.h>
 
 #include "imaging/exiftestsupport.h"
@@ -251,57 +252,105 @@ TEST(ExifReaderTest, CameraFilesAgreeWithExiftool)
     }
 }
 
-// Two threads read two different pictures at once, again and again; each
-// sees only its own picture's values. The table lives until a reader on its
-// own thread goes.
-TEST(ExifReaderTest, EachThreadHasItsOwnTable)
+// The catalogue's position comes from the raw rationals, not the display
+// texts: it agrees with exiftool's numbers to 1e-6 degrees on camera files
+// and on pictures written at known places (south and west, minutes with
+// four decimals, which the texts round to whole minutes); a zero
+// denominator is no position, never 0,0.
+TEST(ExifReaderTest, CataloguePositionsFromTheRationals)
+{
+    QTemporaryDir dir;
+    const QString made = dir.filePath(QStringLiteral("made.jpg"));
+    makeTaggedJpeg(made, {QStringLiteral("-GPS:GPSLatitude=36.5974416666"), QStringLiteral("-GPS:GPSLatitudeRef=S"),
+                          QStringLiteral("-GPS:GPSLongitude=121.894200944"), QStringLiteral("-GPS:GPSLongitudeRef=W")});
+    const auto written = [&dir](const QString& name, const QByteArray& latitude) {
+        QByteArray file = fileBytes(goexif(QStringLiteral("samples/f1-exif.jpg")));
+        const auto triple = [](quint32 a, quint32 b, quint32 c, quint32 d) { return ratio(a, b) + ratio(c, d); };
+        EXPECT_TRUE(writeMetadata(file, {{ExifPropGpsLatitude, latitude}, {ExifPropGpsLatitudeRef, utf16(u"N"_s)},
+                                         {ExifPropGpsLongitude, triple(121, 1, 53, 1) + ratio(391234, 10000)},
+                                         {ExifPropGpsLongitudeRef, utf16(u"W"_s)}}));
+        writeFile(dir.filePath(name), file);
+        return dir.filePath(name);
+    };
+    const QString minutes = written(u"minutes.jpg"_s, ratio(36, 1) + ratio(358465, 10000) + ratio(0, 1));
+    const QString zero = written(u"zero.jpg"_s, ratio(36, 1) + ratio(35, 0) + ratio(0, 1));
+    for (const QString& path : {goexif(u"sample1.jpg"_s), goexif(u"samples/has-lens-info.jpg"_s), made, minutes,
+                                zero, goexif(u"samples/geodegrees_as_string.jpg"_s)}) {
+        SCOPED_TRACE(path.toStdString());
+        QFileInfo file(path);
+        DBImageInfo info;
+        AddFileToPhotoLibrary::getDBImageInfoFromImageFile(file, info);
+        const QJsonObject tool = exiftoolRead(path);
+        if (path == zero) {
+            EXPECT_EQ(std::pair(info.latitude, info.longitude), std::pair(10000.0, 10000.0));
+        } else if (path.endsWith(u"geodegrees_as_string.jpg")) {
+            // "52,00000,50,00000,34,01180": decimal commas, which exiftool
+            // misreads as 52 0 50 (see CameraFilesAgreeWithExiftool).
+            EXPECT_NEAR(info.latitude, 52 + 50.0 / 60 + 34.0118 / 3600, 1e-9);
+            EXPECT_NEAR(info.longitude, 11 + 10.0 / 60 + 58.2836 / 3600, 1e-9);
+        } else {
+            EXPECT_NEAR(info.latitude, tool[u"GPSLatitude"].toDouble(), 1e-6);
+            EXPECT_NEAR(info.longitude, tool[u"GPSLongitude"].toDouble(), 1e-6);
+        }
+    }
+}
+
+// One table for the process: an import on one thread shows in a reader on
+// another, and a reader going on any thread empties it; a text handed out
+// stays readable meanwhile. Many threads at once never trip over each other.
+TEST(ExifReaderTest, OneTableForTheProcess)
 {
     const QString nikon = goexif(QStringLiteral("sample1.jpg"));
     const QString apple = goexif(QStringLiteral("samples/has-lens-info.jpg"));
-    std::atomic<int> wrong{0};
-    std::atomic<int> ready{0};
-    const auto work = [&](const QString& path, const QString& make) {
-        ++ready;
-        while (ready < 2) {
+    CExifPropertyReader reader;
+    ASSERT_EQ(reader.ImportExifInfo(u16(nikon)), 1);
+    const unsigned short* model = reader.GetPropValueByID(ExifPropModel);
+    std::atomic<bool> imported{false}, seen{false};
+    std::thread other([&] {
+        CExifPropertyReader theirs;
+        theirs.ImportExifInfo(u16(apple));
+        imported = true;
+        while (!seen) {
         }
-        for (int i = 0; i < 150; ++i) {
-            CExifPropertyReader reader;
-            if (reader.ImportExifInfo(u16(path)) != 1 || fromU16(reader.GetPropValueByID(ExifPropMake)) != make)
-                ++wrong;
-        }
-    };
-    std::thread a(work, nikon, QStringLiteral("NIKON CORPORATION"));
-    std::thread b(work, apple, QStringLiteral("Apple"));
-    a.join();
-    b.join();
-    EXPECT_EQ(wrong, 0);
-
-    auto* reader = new CExifPropertyReader;
-    ASSERT_EQ(reader->ImportExifInfo(u16(nikon)), 1);
-    const unsigned short* model = reader->GetPropValueByID(ExifPropModel);
-    runOnThread([&apple] {
-        CExifPropertyReader other;
-        other.ImportExifInfo(u16(apple));
     });
-    EXPECT_EQ(fromU16(model), u"NIKON D2H");
-    {
-        CExifPropertyReader second; // going, it empties this thread's table
+    while (!imported) {
     }
-    EXPECT_EQ(reader->GetPropValueByID(ExifPropModel), nullptr);
-    delete reader;
+    EXPECT_EQ(fromU16(reader.GetPropValueByID(ExifPropMake)), u"Apple");
+    seen = true;
+    other.join();
+    EXPECT_EQ(reader.GetPropValueByID(ExifPropMake), nullptr);
+    EXPECT_EQ(fromU16(model), u"NIKON D2H");
+
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i) {
+                CExifPropertyReader r;
+                r.ImportExifInfo(u16((t + i) % 2 ? nikon : apple));
+                const QString make = fromU16(r.GetPropValueByID(ExifPropMake));
+                wrong += !make.isNull() && make != u"Apple" && make != u"NIKON CORPORATION";
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 // Pictures in dir/pics name a recording: MEMO.WAV beside them is the
 // user's; only a copy of it is handed out, and the reader deletes the copy.
+// Nothing is left in the temporary folder once the readers are gone.
 TEST(ExifReaderTest, SoundAnnotations)
 {
-    QTemporaryDir dir;
+    QTemporaryDir dir, temp;
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toUtf8());
     const QByteArray recording = "RIFF....WAVEfmt the user's recording";
     writeFile(dir.filePath(QStringLiteral("pics/MEMO.WAV")), recording);
     writeFile(dir.filePath(QStringLiteral("MEMO.WAV")), "above");
     writeFile(dir.filePath(QStringLiteral("pics/s/in.wav")), "inner");
     QFile::link(dir.filePath(QStringLiteral("MEMO.WAV")), dir.filePath(QStringLiteral("pics/link.wav")));
-    const auto copies = [] { return QDir(QDir::tempPath() + QStringLiteral("/velorin-audio")).entryList(QDir::Files); };
+    const auto copies = [&temp] { return QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); };
     const auto picture = [&dir](const QString& sound) {
         const QString path = dir.filePath(QStringLiteral("pics/") + QString(sound).replace(u'/', u'_') + u".jpg"_s);
         makeTaggedJpeg(path, {QStringLiteral("-EXIF:Make=Sony"), QStringLiteral("-EXIF:RelatedSoundFile=") + sound});
@@ -313,17 +362,28 @@ TEST(ExifReaderTest, SoundAnnotations)
     _EXIF_INFORMATION info;
     ASSERT_EQ(GetImageExif(u16(photo), &info), 1);
     EXPECT_EQ(info.hasAudio, 1);
-    EXPECT_EQ(copies(), before); // its copy went at once
-    CExifPropertyReader reader;
+    QFileInfo facts(photo);
+    DBImageInfo record;
+    AddFileToPhotoLibrary::getDBImageInfoFromImageFile(facts, record);
+    EXPECT_EQ(ZellibHelper().GetPictureSize(u16(photo)).cx, 640);
+    EXPECT_EQ(copies(), before); // made no copy, or deleted it at once
+    {
+        CExifPropertyReader once;
+        ASSERT_EQ(once.ImportExifInfo(u16(photo)), 1);
+    }
+    EXPECT_EQ(copies(), before);
+    auto reader = std::make_unique<CExifPropertyReader>();
     unsigned short out[260];
-    ASSERT_EQ(reader.GetAudioFile(u16(photo), out), 1);
+    ASSERT_EQ(reader->GetAudioFile(u16(photo), out), 1);
     const QString copy = fromU16(out);
     EXPECT_NE(QFileInfo(copy).absolutePath(), QFileInfo(photo).absolutePath());
     EXPECT_EQ(fileBytes(copy), recording);
-    ASSERT_EQ(reader.ImportExifInfo(u16(photo)), 1); // deletes the last copy, keeps a new one
+    ASSERT_EQ(reader->ImportExifInfo(u16(photo)), 1); // deletes the last copy, keeps a new one
     EXPECT_FALSE(QFile::exists(copy));
     EXPECT_EQ(copies().size(), before.size() + 1);
-    ASSERT_EQ(reader.ImportExifInfo(u16(goexif(QStringLiteral("sample1.jpg")))), 1);
+    reader.reset();
+    EXPECT_EQ(copies(), before);
+    reader = std::make_unique<CExifPropertyReader>();
     EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("pics/MEMO.WAV"))), recording);
 
     // Only plain files beside the picture count.
@@ -332,9 +392,10 @@ TEST(ExifReaderTest, SoundAnnotations)
         const QString other = picture(name);
         ASSERT_EQ(GetImageExif(u16(other), &info), 1);
         EXPECT_EQ(info.hasAudio, 0) << name.toStdString();
-        EXPECT_EQ(reader.GetAudioFile(u16(other), out), 0) << name.toStdString();
+        EXPECT_EQ(reader->GetAudioFile(u16(other), out), 0) << name.toStdString();
     }
     EXPECT_EQ(copies(), before);
+    qputenv("TMPDIR", oldTemp);
 }
 
 // Every kind of broken file gives 0 or some values, quickly, and never a

@@ -227,4 +227,25 @@ TEST_F(CameraSourceTest, SavedPictureCarriesTheMetadata)
     }
 }
 
+// Copies saved from a picture shown upright say nothing that turns them
+// again, and carry only what the saving rules give: without a source no
+// camera and no position, with one the source's maker and position.
+TEST_F(CameraSourceTest, SavedCopiesOfAnUprightPicture)
+{
+    runProgram(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                            QStringLiteral("-n"), QStringLiteral("-EXIF:Orientation=6"), photo});
+    for (const bool withSource : {false, true}) {
+        Picture picture(ZellibHelper().ReadPicture(u16(photo), true, 0));
+        ASSERT_NE(picture.p, nullptr);
+        const QString saved = dir.filePath(withSource ? QStringLiteral("with.jpg") : QStringLiteral("without.jpg"));
+        ASSERT_EQ(ZellibHelper().SaveImgFile(picture.p, u16(saved), withSource ? &source : nullptr), 1);
+        const QJsonObject tool = exiftoolRead(saved);
+        EXPECT_EQ(tool[u"Orientation"].toInt(1), 1) << withSource;
+        EXPECT_EQ(std::pair(tool[u"ImageWidth"].toInt(), tool[u"ImageHeight"].toInt()), std::pair(480, 640));
+        EXPECT_EQ(tool.contains(u"GPSLatitude"), withSource);
+        EXPECT_EQ(tool[u"Make"].toString(), withSource ? QStringLiteral("Canon") : QString());
+        EXPECT_FALSE(tool.contains(u"Model") || tool.contains(u"ExposureTime") || tool.contains(u"DateTimeOriginal"));
+    }
+}
+
 } // namespace

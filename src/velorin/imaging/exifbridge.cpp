@@ -15,7 +15,6 @@
 #include <QImageWriter>
 #include <QStringList>
 #include <QStringDecoder>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cctype>
@@ -24,8 +23,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-
-#include <unistd.h>
 
 // Exiv2 0.27 still hands out std::auto_ptr.
 #pragma GCC diagnostic push
@@ -41,8 +38,6 @@ namespace {
 // Texts and byte arrays longer than this in a tag are cut while reading; no
 // property holds more.
 constexpr long MaxTagBytes = 2 * TextCapacity;
-// A sound annotation larger than this is not copied.
-constexpr qint64 MaxSoundBytes = 64 * 1024 * 1024;
 
 void prepareExiv2()
 {
@@ -317,42 +312,21 @@ const Exiv2::Exifdatum* findTag(const Exiv2::ExifData& exif, const char* key)
     return it == exif.end() ? nullptr : &*it;
 }
 
-// A sound annotation names a file in the picture's own folder. It is copied
-// into the library's folder, so that whoever later deletes "the annotation"
-// deletes the copy and never the user's file. Empty when there is nothing
-// to copy.
-QString copySoundAnnotation(const QString& picturePath, const std::string& name8)
+// A sound annotation names a file in the picture's own folder: its path
+// when it is a plain file there (no link, no other folder), else empty.
+// Nothing is copied here; a reader that hands the recording out copies it.
+QString soundAnnotationPath(const QString& picturePath, const std::string& name8)
 {
     const QString name = QString::fromLatin1(QByteArrayView(name8.data(), qsizetype(name8.size())));
     if (picturePath.isEmpty() || name.isEmpty() || name == u"." || name == u".." || name.contains(u'/')
         || name.contains(u'\\') || name.contains(QChar(0)))
         return {};
     const QFileInfo source(QFileInfo(picturePath).absoluteDir(), name);
-    if (source.isSymLink() || !source.isFile() || source.size() > MaxSoundBytes)
+    // A path longer than a property holds would be cut into another name.
+    if (source.isSymLink() || !source.isFile() || source.size() > MaxSoundBytes
+        || source.absoluteFilePath().size() >= TextCapacity)
         return {};
-
-    const QString folder = soundCopyFolder();
-    if (folder.isEmpty())
-        return {};
-    QFile in(source.filePath());
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
-    QTemporaryFile out(folder + QStringLiteral("/XXXXXX-") + name);
-    out.setAutoRemove(false);
-    if (!out.open())
-        return {};
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 16)).isEmpty()) {
-        if (out.write(chunk) != chunk.size()) {
-            out.remove();
-            return {};
-        }
-    }
-    if (in.error() != QFileDevice::NoError || !out.flush()) {
-        out.remove();
-        return {};
-    }
-    return out.fileName();
+    return source.absoluteFilePath();
 }
 
 // A JPEG of the pixels of a packed 24-bit bitmap (40-byte header, rows
@@ -470,28 +444,6 @@ QHash<int, QByteArray> propertiesOf(const Exiv2::ExifData& exif)
 
 } // namespace
 
-QString soundCopyFolder()
-{
-    const QString folder = QDir::tempPath() + QStringLiteral("/velorin-audio");
-    QDir().mkpath(folder);
-    // A shared temporary folder: only a real folder of our own will do.
-    const QFileInfo info(folder);
-    if (info.isSymLink() || !info.isDir() || info.ownerId() != ::geteuid())
-        return {};
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return folder;
-}
-
-void discardSoundCopy(const QString& path)
-{
-    if (path.isEmpty())
-        return;
-    const QFileInfo info(path);
-    if (info.absolutePath() == QFileInfo(QDir::tempPath() + QStringLiteral("/velorin-audio")).absoluteFilePath()
-        && !info.isSymLink() && info.isFile())
-        QFile::remove(path);
-}
-
 MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wantPreview)
 {
     MetadataRead result;
@@ -517,9 +469,9 @@ MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wan
         // Without the picture's path there is no folder to find its sound in.
         if (const Exiv2::Exifdatum* sound = findTag(exif, "Exif.Photo.RelatedSoundFile");
             sound && sound->typeId() == Exiv2::asciiString && !path.isEmpty()) {
-            const QString copy = copySoundAnnotation(path, sound->toString());
-            if (!copy.isEmpty())
-                result.properties.insert(PubImage::ZelPropAudioFile, textBytes(copy));
+            const QString recording = soundAnnotationPath(path, sound->toString());
+            if (!recording.isEmpty())
+                result.properties.insert(PubImage::ZelPropAudioFile, textBytes(recording));
         }
 
         if (wantPreview) {
@@ -533,7 +485,6 @@ MetadataRead readMetadata(const QByteArray& bytes, const QString& path, bool wan
         result.ok = true;
     } catch (...) {
         // Exiv2::AnyError on malformed files, std::bad_alloc on absurd sizes.
-        discardSoundCopy(textFromBytes(result.properties.value(PubImage::ZelPropAudioFile)));
         result.properties.clear();
         result.preview.clear();
         result.ok = false;

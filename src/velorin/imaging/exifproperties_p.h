@@ -55,10 +55,8 @@ QByteArray textBytes(QString text, int capacity = TextCapacity);
 // The text up to the first zero (or the end of bytes).
 QString textFromBytes(const QByteArray& bytes);
 
-// Sound annotations are copied into a folder of the library's own; the copy
-// is what readers hand out and later delete.
-QString soundCopyFolder();
-// Deletes path when it is a copy in that folder; never touches other files.
-void discardSoundCopy(const QString& path);
+// A sound annotation larger than this is not taken: the recordings cameras
+// make beside their pictures last seconds, a few megabytes at most.
+inline constexpr qint64 MaxSoundBytes = 64 * 1024 * 1024;
 
 } // namespace velorin::exif

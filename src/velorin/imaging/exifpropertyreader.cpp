@@ -1,13 +1,18 @@
 #include "exifpropertyreader.h"
 
 #include "exifproperties_p.h"
+#include "regularfile_p.h"
 
 #include <velorin/env/localizedstrings.h>
 #include <velorin/imaging/zelpicture.h>
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMutex>
+#include <QTemporaryFile>
 #include <QTime>
 
 #include <cmath>
@@ -37,16 +42,64 @@ QString resourceString(int number)
     return strings ? strings->getString(number) : QString();
 }
 
+void useStrings()
+{
+    const QMutexLocker lock(&stringsMutex);
+    if (!strings) {
+        strings = new CLocalizedStrings;
+        strings->load(QStringLiteral("VelorinRes.xml"));
+    }
+    ++stringUsers;
+}
+
+void releaseStrings()
+{
+    const QMutexLocker lock(&stringsMutex);
+    if (stringUsers > 0 && --stringUsers == 0) {
+        delete strings;
+        strings = nullptr;
+    }
+}
+
+// Keeps the resource strings loaded for its lifetime.
+struct StringsUse
+{
+    StringsUse() { useStrings(); }
+    ~StringsUse() { releaseStrings(); }
+    StringsUse(const StringsUse&) = delete;
+    StringsUse& operator=(const StringsUse&) = delete;
+};
+
+} // namespace
+
 // --- the property table ------------------------------------------------------
-struct Entry
+// An entry never changes once made: an import puts new entries in place of
+// old ones, so a text a reader handed out stays as it was for as long as
+// that reader keeps its entry.
+struct velorin::exif::DisplayText
 {
     std::optional<std::u16string> label;
     std::u16string value;
 };
 
-// Per thread: the import threads and the application read different
-// pictures at the same time.
-thread_local std::map<qint32, Entry> properties;
+namespace {
+
+using TextRef = std::shared_ptr<const DisplayText>;
+using Texts = std::map<qint32, TextRef>;
+
+// One table for the process, as every reader on every thread shares it;
+// made on first use (thread-safely, as any function-local static).
+struct SharedTable
+{
+    QMutex mutex;
+    Texts texts;
+};
+
+SharedTable& sharedTable()
+{
+    static SharedTable table;
+    return table;
+}
 
 const unsigned short* chars(const std::u16string& text)
 {
@@ -54,8 +107,7 @@ const unsigned short* chars(const std::u16string& text)
 }
 
 // --- pictures read for their metadata ----------------------------------------
-// A picture loaded header-only. Loading copies the sound annotation the
-// picture names; the copy is deleted with this object unless taken.
+// A picture loaded header-only.
 class HeaderPicture
 {
 public:
@@ -71,12 +123,7 @@ public:
             m_picture = nullptr;
         }
     }
-    ~HeaderPicture()
-    {
-        if (m_picture)
-            discardSoundCopy(takeSoundCopy());
-        Zel0Release(m_picture);
-    }
+    ~HeaderPicture() { Zel0Release(m_picture); }
     HeaderPicture(const HeaderPicture&) = delete;
     HeaderPicture& operator=(const HeaderPicture&) = delete;
 
@@ -101,14 +148,8 @@ public:
         }
     }
 
-    QString takeSoundCopy()
-    {
-        if (!m_picture)
-            return {};
-        const QString path = textFromBytes(m_picture->property(PubImage::ZelPropAudioFile));
-        m_picture->setProperty(PubImage::ZelPropAudioFile, {});
-        return path;
-    }
+    // The user's sound annotation file beside the picture; empty when none.
+    QString soundFile() const { return textFromBytes(property(PubImage::ZelPropAudioFile)); }
 
 private:
     ZelPicture* m_picture = nullptr;
@@ -364,31 +405,108 @@ std::optional<QString> formatValue(int id, const RawLookup& lookup)
     return std::nullopt;
 }
 
-// Formats every displayed property the lookup has, in display order.
+// Formats every displayed property the lookup has, in display order, then
+// puts them into the shared table; formatting runs outside its lock.
 void formatAll(const RawLookup& lookup)
 {
+    Texts made;
     for (const DisplayRow& row : displayRows) {
         const std::optional<QString> value = formatValue(row.id, lookup);
         if (!value)
             continue;
         const QString label = resourceString(row.label);
-        Entry& entry = properties[row.id];
-        entry.label = label.isEmpty() ? std::nullopt : std::optional<std::u16string>(label.toStdU16String());
-        entry.value = value->toStdU16String();
+        made[row.id] = std::make_shared<const DisplayText>(DisplayText{
+            label.isEmpty() ? std::nullopt : std::optional<std::u16string>(label.toStdU16String()),
+            value->toStdU16String()});
     }
+    SharedTable& table = sharedTable();
+    const QMutexLocker lock(&table.mutex);
+    // The old entries go out of the table here; readers that handed them
+    // out still hold them.
+    made.merge(table.texts);
+    table.texts.swap(made);
+}
+
+QByteArray storedLookup(const _EXIF_INFORMATION* info, int id)
+{
+    const PropertyRow* row = findProperty(id);
+    return row ? storedValue(*info, *row) : QByteArray();
+}
+
+// Decimal degrees of a raw triple: degrees, minutes and seconds each with
+// its own denominator; nothing when a denominator is zero.
+std::optional<double> degreesOf(const QByteArray& raw)
+{
+    double sum = 0;
+    double unit = 1;
+    for (int i = 0; i < 3; ++i, unit *= 60) {
+        const auto r = ratioAt(raw, i, false);
+        if (!r || r->den == 0)
+            return std::nullopt;
+        sum += double(r->num) / double(r->den) / unit;
+    }
+    return sum;
+}
+
+// A signed coordinate: negated for the negative hemisphere's letter; a
+// missing letter reads as the positive one, as other readers take it.
+std::optional<double> coordinateOf(const _EXIF_INFORMATION* info, int id, int refId, char16_t negative, double limit)
+{
+    const std::optional<double> degrees = degreesOf(storedLookup(info, id));
+    if (!degrees || *degrees > limit)
+        return std::nullopt;
+    return textFromBytes(storedLookup(info, refId)) == QChar(negative) ? -*degrees : *degrees;
+}
+
+// A copy of a sound annotation in the temporary folder, deleted with the
+// object. The name keeps the recording's own suffix, so that a player
+// knows its kind. Null when the recording cannot be read or copied.
+std::unique_ptr<QTemporaryFile> soundCopyOf(const QString& recording)
+{
+    QFile in;
+    if (!velorin::imaging::openRegularFile(in, recording, MaxSoundBytes))
+        return nullptr;
+    QString suffix = QFileInfo(recording).suffix().left(8);
+    const bool plain = std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLetterOrNumber(); });
+    auto out = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/velorin-sound-XXXXXX")
+                                                + (suffix.isEmpty() || !plain ? QString() : u'.' + suffix));
+    if (!out->open())
+        return nullptr;
+    QByteArray chunk;
+    qint64 copied = 0;
+    while (!(chunk = in.read(1 << 16)).isEmpty()) {
+        copied += chunk.size();
+        if (copied > MaxSoundBytes || out->write(chunk) != chunk.size())
+            return nullptr;
+    }
+    // Qt creates temporary files without a name where it can and names them
+    // when asked: the copy must have one before it is closed.
+    if (in.error() != QFileDevice::NoError || !out->flush() || out->fileName().isEmpty())
+        return nullptr;
+    out->close();
+    return out;
 }
 
 } // namespace
 
 int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* info)
 {
+    return GetImageExif(path, info, nullptr);
+}
+
+int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* info, int* orientation)
+{
     try {
+        if (orientation)
+            *orientation = 0;
         if (!path || !*path || !info)
             return 0;
         std::memset(info, 0, sizeof *info);
         HeaderPicture picture(path);
         if (!picture.carriesMetadata())
             return 0;
+        if (orientation)
+            *orientation = picture.picture()->intProperty(PubImage::ZelPropOrientation);
         const std::span<const PropertyRow> table = propertyTable();
         for (int bit = 0; bit < ReadListSize; ++bit) {
             const PropertyRow& row = table[bit];
@@ -397,9 +515,7 @@ int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* info)
             if (raw.left(8).count('\0') == qMin<qsizetype>(raw.size(), 8))
                 continue;
             if (row.id == PubImage::ZelPropAudioFile) {
-                // Only the fact is kept; the copy goes at once.
-                discardSoundCopy(picture.takeSoundCopy());
-                info->hasAudio = 1;
+                info->hasAudio = 1; // only the fact is kept
                 continue;
             }
             if (row.offset < 0)
@@ -416,34 +532,60 @@ int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* info)
     }
 }
 
+ExifPosition GetExifPosition(const _EXIF_INFORMATION* info)
+{
+    ExifPosition position;
+    if (!info)
+        return position;
+    const auto latitude = coordinateOf(info, ExifPropGpsLatitude, ExifPropGpsLatitudeRef, u'S', 90);
+    const auto longitude = coordinateOf(info, ExifPropGpsLongitude, ExifPropGpsLongitudeRef, u'W', 180);
+    if (latitude && longitude) {
+        position.latitude = latitude;
+        position.longitude = longitude;
+    }
+    if (const auto metres = ratioAt(storedLookup(info, ExifPropGpsAltitude), 0, false); metres && metres->den != 0) {
+        const QByteArray ref = storedLookup(info, ExifPropGpsAltitudeRef);
+        const double value = double(metres->num) / double(metres->den);
+        position.altitude = !ref.isEmpty() && ref[0] == 1 ? -value : value; // 1: below sea level
+    }
+    return position;
+}
+
 CExifPropertyReader::CExifPropertyReader()
 {
     try {
-        const QMutexLocker lock(&stringsMutex);
-        if (!strings) {
-            strings = new CLocalizedStrings;
-            strings->load(QStringLiteral("VelorinRes.xml"));
-        }
-        ++stringUsers;
+        useStrings();
     } catch (...) {
     }
 }
 
 CExifPropertyReader::~CExifPropertyReader()
 {
-    properties.clear();
-    const QMutexLocker lock(&stringsMutex);
-    if (stringUsers > 0 && --stringUsers == 0) {
-        delete strings;
-        strings = nullptr;
+    {
+        SharedTable& table = sharedTable();
+        const QMutexLocker lock(&table.mutex);
+        table.texts.clear();
     }
+    dropImported();
+    releaseStrings();
+}
+
+void CExifPropertyReader::dropImported()
+{
+    m_audioCopy.reset();
+    m_handedOut.clear();
+}
+
+bool CExifPropertyReader::copySound(const QString& recording)
+{
+    m_audioCopy = recording.isEmpty() ? nullptr : soundCopyOf(recording);
+    return m_audioCopy != nullptr;
 }
 
 int CExifPropertyReader::ImportExifInfo(const unsigned short* path)
 {
     try {
-        discardSoundCopy(m_audioPath);
-        m_audioPath.clear();
+        dropImported();
         HeaderPicture picture(path);
         if (!picture.carriesMetadata())
             return 0;
@@ -451,7 +593,7 @@ int CExifPropertyReader::ImportExifInfo(const unsigned short* path)
         // Only JPEG and TIFF files name sound annotations.
         const int format = picture.format();
         if (format == PubImage::ZelFormatJpeg || format == PubImage::ZelFormatTiff)
-            m_audioPath = picture.takeSoundCopy();
+            copySound(picture.soundFile());
         return 1;
     } catch (...) {
         return 0;
@@ -461,12 +603,10 @@ int CExifPropertyReader::ImportExifInfo(const unsigned short* path)
 int CExifPropertyReader::ImportExifInfo(_EXIF_INFORMATION* info)
 {
     try {
+        dropImported();
         if (!info || (info->mask[0] == 0 && info->mask[1] == 0))
             return 0;
-        formatAll([info](int id) {
-            const PropertyRow* row = findProperty(id);
-            return row ? storedValue(*info, *row) : QByteArray();
-        });
+        formatAll([info](int id) { return storedLookup(info, id); });
         return 1;
     } catch (...) {
         return 0;
@@ -476,17 +616,14 @@ int CExifPropertyReader::ImportExifInfo(_EXIF_INFORMATION* info)
 int CExifPropertyReader::GetAudioFile(const unsigned short* path, unsigned short* out)
 {
     try {
-        discardSoundCopy(m_audioPath);
-        m_audioPath.clear();
-        if (!out)
+        m_audioCopy.reset();
+        if (!out || !copySound(HeaderPicture(path).soundFile()))
             return 0;
-        HeaderPicture picture(path);
-        const QString copy = picture.takeSoundCopy();
-        if (copy.isEmpty() || copy.size() >= TextCapacity) {
-            discardSoundCopy(copy);
+        const QString copy = m_audioCopy->fileName();
+        if (copy.size() >= TextCapacity) {
+            m_audioCopy.reset();
             return 0;
         }
-        m_audioPath = copy;
         std::memcpy(out, copy.utf16(), size_t(copy.size() + 1) * 2);
         return 1;
     } catch (...) {
@@ -494,14 +631,50 @@ int CExifPropertyReader::GetAudioFile(const unsigned short* path, unsigned short
     }
 }
 
+const DisplayText* CExifPropertyReader::handOut(long id)
+{
+    TextRef text;
+    {
+        SharedTable& table = sharedTable();
+        const QMutexLocker lock(&table.mutex);
+        const auto found = table.texts.find(qint32(id));
+        if (found == table.texts.end())
+            return nullptr;
+        text = found->second;
+    }
+    if (std::find(m_handedOut.begin(), m_handedOut.end(), text) == m_handedOut.end())
+        m_handedOut.push_back(text);
+    return text.get();
+}
+
 const unsigned short* CExifPropertyReader::GetPropNameByID(long id)
 {
-    const auto it = properties.find(qint32(id));
-    return it == properties.end() || !it->second.label ? nullptr : chars(*it->second.label);
+    try {
+        const DisplayText* text = handOut(id);
+        return text && text->label ? chars(*text->label) : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 const unsigned short* CExifPropertyReader::GetPropValueByID(long id)
 {
-    const auto it = properties.find(qint32(id));
-    return it == properties.end() ? nullptr : chars(it->second.value);
+    try {
+        const DisplayText* text = handOut(id);
+        return text ? chars(text->value) : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+QString CExifPropertyReader::FormatPropValue(const _EXIF_INFORMATION* info, long id)
+{
+    try {
+        if (!info || !findProperty(int(id)))
+            return {};
+        const StringsUse use;
+        return formatValue(int(id), [info](int other) { return storedLookup(info, other); }).value_or(QString());
+    } catch (...) {
+        return {};
+    }
 }

@@ -5,14 +5,42 @@
 
 #include <QString>
 
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QTemporaryFile;
+
+namespace velorin::exif {
+struct DisplayText;
+}
+
 // Copies the raw metadata of the picture file at path (zero-terminated
 // UTF-16) into info, reading only the file's header. JPEG and TIFF files
 // (camera RAW files included) count only when they carry Exif data; PNG and
-// WebP always do. When the picture names a sound annotation, the library's
-// copy of it is deleted at once and info->hasAudio set. Returns 1 when the
-// file carries metadata, else 0 (null or empty path, unreadable file, other
+// WebP always do. When the picture names a sound annotation beside it,
+// info->hasAudio is set (no copy of it is made). Returns 1 when the file
+// carries metadata, else 0 (null or empty path, unreadable file, other
 // formats); info is cleared first.
 VELORIN_EXPORT int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* info);
+// The same, and from the same reading of the file the orientation code of
+// its stored pixels (0 when it has none) into *orientation (may be null).
+VELORIN_EXPORT int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* info, int* orientation);
+
+// A picture's GPS position as numbers, computed from the raw rationals of
+// info (degrees, minutes and seconds each with its own denominator) and the
+// reference letters: decimal degrees, south and west negative; metres,
+// below sea level negative. Latitude and longitude come as a pair or not at
+// all: a rational with a zero denominator, a missing axis or a value beyond
+// the poles or the date line means no position. Exact where the display
+// texts round (minutes to hundredths, seconds to 0.01").
+struct ExifPosition
+{
+    std::optional<double> latitude;
+    std::optional<double> longitude;
+    std::optional<double> altitude;
+};
+VELORIN_EXPORT ExifPosition GetExifPosition(const _EXIF_INFORMATION* info);
 
 // Turns a picture's metadata into display texts: for each known property a
 // localized label and a formatted value (an f-number, an exposure time, a
@@ -21,10 +49,13 @@ VELORIN_EXPORT int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* i
 // exifproperties.h).
 //
 // Use one reader per picture: construct, import, query, destroy. The table
-// belongs to the calling thread, so readers on different threads never see
-// each other's values; the destructor empties the calling thread's table,
-// and the pointers GetPropNameByID and GetPropValueByID return stay valid
-// until then (or until the next import replaces that property).
+// is one for the process: every reader on every thread fills the same
+// table, and every reader's destruction empties it, so a reader sees the
+// values of the last import on any thread. Threads that must keep to their
+// own picture format with FormatPropValue instead. The table is guarded by a
+// lock; the texts GetPropNameByID and GetPropValueByID point at stay
+// readable until this reader's next import or its destruction, even when
+// another thread replaces or clears them meanwhile.
 //
 // Labels, units and enumerated values come from the resource strings
 // "VelorinRes.xml" (CLocalizedStrings), loaded by the first reader and
@@ -45,15 +76,29 @@ public:
     // Formats the metadata GetImageExif copied. 0 when info is null or empty.
     int ImportExifInfo(_EXIF_INFORMATION* info);
     // Writes into out (260 characters, zero included) the path of a copy of
-    // the sound annotation the file at path names. 1 when a path was
-    // written. The copy lives until this reader's next import or look-up.
+    // the sound annotation the file at path names, in the temporary folder.
+    // 1 when a path was written. The copy is deleted at this reader's next
+    // import or look-up, or with the reader.
     int GetAudioFile(const unsigned short* path, unsigned short* out);
 
     // The label and the formatted value of a property; null when absent.
     const unsigned short* GetPropNameByID(long id);
     const unsigned short* GetPropValueByID(long id);
 
+    // The value text of one property of info as ImportExifInfo formats it,
+    // leaving the shared table alone. Null when info has no such value.
+    static QString FormatPropValue(const _EXIF_INFORMATION* info, long id);
+
 private:
-    // The sound annotation copy of the last imported picture.
-    QString m_audioPath;
+    // Copies the sound annotation of the file at path; false when it names
+    // none or the copy fails.
+    bool copySound(const QString& path);
+    void dropImported();
+    // The shared table's entry for id, kept alive for the caller.
+    const velorin::exif::DisplayText* handOut(long id);
+
+    // The copy of the sound annotation of the last imported picture.
+    std::unique_ptr<QTemporaryFile> m_audioCopy;
+    // The entries this reader handed out since its last import.
+    std::vector<std::shared_ptr<const velorin::exif::DisplayText>> m_handedOut;
 };

@@ -112,21 +112,44 @@ void turnFirstLayer(ZelPicture* picture, int degreesCounterClockwise, bool swapS
         picture->setSize(picture->size().transposed());
 }
 
-// Shows a decoded picture upright: first the orientation code's rotation
-// (codes 8, 3 and 6 turn 90, 180 and 270 degrees counter-clockwise), then
-// the caller's clockwise rotation.
+// What an orientation code asks for to show the stored pixels upright: a
+// top-to-bottom mirror first (the mirrored codes: a left-to-right mirror is
+// that mirror and a half turn), then a counter-clockwise turn.
+struct Uprighting
+{
+    bool mirror = false;
+    int angle = 0;
+};
+
+Uprighting uprightingOf(int code)
+{
+    switch (code) {
+    case 2: return {true, 180};
+    case 3: return {false, 180};
+    case 4: return {true, 0};
+    case 5: return {true, 270};
+    case 6: return {false, 270};
+    case 7: return {true, 90};
+    case 8: return {false, 90};
+    default: return {};
+    }
+}
+
+// Shows a decoded picture upright: first the orientation code (mirror and
+// turn), then the caller's clockwise rotation. Without autoRotate the
+// stored pixels stay as they are, and so does their code.
 void applyOrientation(ZelPicture* picture, bool autoRotate, int rotate)
 {
-    if (autoRotate && layerHasArea(picture)) {
-        int angle = 0;
-        switch (picture->intProperty(PubImage::ZelPropOrientation)) {
-        case 8: angle = 90; break;
-        case 3: angle = 180; break;
-        case 6: angle = 270; break;
-        default: break;
+    if (autoRotate && layerHasArea(picture) && picture->hasProperty(PubImage::ZelPropOrientation)) {
+        const Uprighting upright = uprightingOf(picture->intProperty(PubImage::ZelPropOrientation));
+        if (upright.mirror) {
+            if (ZelLayer* mirrored = picture->layer(1)->mirrored())
+                picture->replaceLayer(1, mirrored);
         }
-        if (angle != 0)
-            turnFirstLayer(picture, angle, angle != 180);
+        if (upright.angle != 0)
+            turnFirstLayer(picture, upright.angle, upright.angle != 180);
+        // Nothing is left to apply: a save must not turn the pixels again.
+        CExifPropertyWriter::SetExifOrientation(picture, 1);
     }
     int r = rotate % 360;
     if (r != 0 && layerHasArea(picture)) {
@@ -344,12 +367,26 @@ int ZellibHelper::SaveImgFile(ZelPicture* picture, const unsigned short* path, v
     const QString file = pathText(path);
     if (!picture || file.isEmpty())
         return 0;
+    // The file gets what the writer puts on the picture and nothing decoded
+    // with it: the source's camera, position and orientation code no longer
+    // need describe these pixels, and the caller decides through exifSource
+    // what they take over. Pixels already shown upright take no
+    // orientation, whatever the source says, so that no viewer turns them
+    // again.
+    const bool upright = picture->intProperty(PubImage::ZelPropOrientation) == 1;
+    const QList<int> decoded = picture->properties().keys();
+    for (const int id : decoded) {
+        if (id >= 11000 || id == PubImage::ZelPropHasExif || id == PubImage::ZelPropAudioFile)
+            picture->setProperty(id, {});
+    }
     CExifPropertyWriter writer;
     writer.SetNormalExifInfo(picture);
     writer.SetExifTime(picture);
     writer.SetExifCamera(picture, exifSource);
     if (exifSource)
         writer.SetExifGPSInfo(picture, exifSource);
+    if (upright)
+        picture->setProperty(PubImage::ZelPropOrientation, {});
     picture->setIntProperty(PubImage::ZelPropSaveQuality, 100);
     return picture->save(file) == 0 ? 1 : 0;
 }

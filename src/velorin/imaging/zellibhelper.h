@@ -33,8 +33,9 @@ public:
     ZellibHelper& operator=(const ZellibHelper&) = default;
     virtual ~ZellibHelper();
 
-    // Full decode, then the orientation code (autoRotate) and the extra
-    // clockwise rotation. Null on failure.
+    // Full decode, then the orientation code (autoRotate; the picture's code
+    // then reads 1) and the extra clockwise rotation. Without autoRotate the
+    // stored pixels come as they are, with their code. Null on failure.
     PubImage::ZelPicture* ReadPicture(const unsigned short* path, bool autoRotate, int rotate);
     // Decode shrunk to fit a box of width x height. Null on failure.
     PubImage::ZelPicture* ReadZelPictureThumbnail(const unsigned short* path, long width, long height);
@@ -73,7 +74,9 @@ public:
                          int height, int autoEnhance);
     // Writes the picture in the format the path's extension names, with the
     // pixel size, the current time, and the camera fields and GPS position of
-    // exifSource (an _EXIF_INFORMATION; may be null). 1 on success.
+    // exifSource (an _EXIF_INFORMATION; may be null). Metadata decoded with
+    // the picture is not written (and is dropped from it); pixels shown
+    // upright get no orientation code. 1 on success.
     int SaveImgFile(PubImage::ZelPicture* picture, const unsigned short* path, void* exifSource);
     // Turns every layer counter-clockwise by degrees (0 is a full turn). 1 on success.
     int RotatePicture(PubImage::ZelPicture* picture, int degrees);

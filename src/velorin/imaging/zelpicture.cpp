@@ -1,7 +1,9 @@
 #include "zelpicture.h"
 
 #include "codecpicture_p.h"
+#include "decodebudget_p.h"
 #include "exifbridge_p.h"
+#include "regularfile_p.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -17,19 +19,18 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <optional>
 
 namespace PubImage {
 
 namespace {
 
-// Bounds that keep a hostile or absurd file from exhausting memory. A
-// baseline JPEG shrunk while decoding needs little memory whatever its size,
-// but a progressive one keeps every DCT coefficient of the whole picture
-// (about six bytes per pixel) until the last scan, and the other formats
-// decode at full size before shrinking.
-constexpr qint64 MaxFileBytes = qint64(1) << 30;
+// Bounds that keep a hostile or absurd file from exhausting memory: no
+// picture beyond 16384 x 16384 is decoded (a header claiming 64250 x 64250
+// in a file of a few kilobytes is refused before anything is allocated),
+// and decodes that hold the whole picture while shrinking it share the
+// budget of decodebudget_p.h.
 constexpr qint64 MaxPixels = qint64(16384) * 16384;
-constexpr qint64 MaxBufferedPixels = qint64(8192) * 8192;
 constexpr int DecodeLimitMB = 1024;
 
 // Qt refuses images above a process-wide allocation limit (128 MB unless the
@@ -94,20 +95,42 @@ JpegMarkers scanJpegMarkers(const QByteArray& bytes)
 
 // The bytes a load needs: for a header read of a JPEG only what comes
 // before the first scan (the metadata and the frame size), else the whole
-// file. Empty when the file cannot be read or is absurdly large.
+// file. Empty when the file is no regular file, cannot be read or is
+// absurdly large.
 QByteArray readPictureFile(const QString& path, bool headerOnly)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > MaxFileBytes)
+    using namespace velorin::imaging;
+    QFile file;
+    if (!openRegularFile(file, path, MaxPictureFileBytes))
         return {};
+    QByteArray bytes;
     if (headerOnly) {
         constexpr qint64 Prefix = 256 * 1024;
-        QByteArray bytes = file.read(Prefix);
+        bytes = file.read(Prefix);
         if (bytes.size() < Prefix || scanJpegMarkers(bytes).scan)
             return bytes;
-        return bytes + file.readAll();
     }
-    return file.readAll();
+    const std::optional<QByteArray> rest = readRest(file, MaxPictureFileBytes);
+    return rest ? bytes + *rest : QByteArray();
+}
+
+// Memory a thumbnail decode holds beyond its result. Nothing for the
+// decoders that shrink while they decode: baseline JPEGs (libjpeg scales
+// each block) and non-interlaced PNGs of 8-bit samples (read a row at a
+// time). A progressive JPEG keeps the coefficients of the whole picture,
+// up to six bytes a pixel; every other decode holds the full-size pixels.
+qint64 bufferedBytes(QImageReader& reader, const QByteArray& bytes, QSize stored)
+{
+    const qint64 pixels = qint64(stored.width()) * stored.height();
+    const QByteArray format = reader.format();
+    if (format == "jpeg")
+        return scanJpegMarkers(bytes).progressive ? pixels * 6 : 0;
+    // The PNG header: bit depth at byte 24, interlace method at byte 28.
+    if (format == "png" && bytes.size() > 28 && bytes.mid(12, 4) == "IHDR" && quint8(bytes[24]) <= 8
+        && bytes[28] == 0)
+        return 0;
+    const int bits = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
+    return pixels * std::max(4, bits / 8);
 }
 
 int formatOf(const QByteArray& qtFormat)
@@ -172,29 +195,11 @@ QImage toLayerFormat(QImage image)
     return image;
 }
 
-// An orientation code of a decoded picture splits into a mirror done while
-// decoding and a rotation left to the caller: mirrored codes become the
-// rotation that remains after a left-right mirror (2 -> 1, 4 -> 3, 5 -> 8,
-// 7 -> 6). Callers then only need the rotation codes 3, 6 and 8 to show
-// every orientation upright.
-struct SplitOrientation
+// Orientation codes 5 to 8 show the stored picture turned a quarter (and
+// 5 and 7 mirrored as well): it is shown with width and height swapped.
+bool turnsAQuarter(quint16 code)
 {
-    bool mirror = false;
-    quint16 rotation = 1;
-};
-
-SplitOrientation splitOrientation(quint16 code)
-{
-    switch (code) {
-    case 2: return {true, 1};
-    case 3: return {false, 3};
-    case 4: return {true, 3};
-    case 5: return {true, 8};
-    case 6: return {false, 6};
-    case 7: return {true, 6};
-    case 8: return {false, 8};
-    default: return {false, code};
-    }
+    return code >= 5 && code <= 8;
 }
 
 quint16 readU16(const QByteArray& bytes)
@@ -205,22 +210,6 @@ quint16 readU16(const QByteArray& bytes)
     return v;
 }
 
-QByteArray u16Bytes(quint16 v)
-{
-    return QByteArray(reinterpret_cast<const char*>(&v), 2);
-}
-
-// The layer of a decode's pixels, mirrored as orientation says; the rotation
-// still to apply goes into properties. Null when out of memory.
-ZelLayer* orientedLayer(QImage image, SplitOrientation orientation, QHash<int, QByteArray>& properties)
-{
-    if (orientation.mirror)
-        image = image.mirrored(true, false);
-    ZelLayer* layer = ZelLayer::fromImage(image);
-    if (layer && (orientation.rotation != 1 || properties.contains(ZelPropOrientation)))
-        properties.insert(ZelPropOrientation, u16Bytes(orientation.rotation));
-    return layer;
-}
 
 } // namespace
 
@@ -424,8 +413,8 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         QImageReader reader(&buffer);
         reader.setAutoTransform(false);
         const bool qtReads = reader.canRead();
-        // Only header reads hand out a copy of a sound annotation: the EXIF
-        // reader, which uses them, deletes its copy again.
+        // Only header reads look for a sound annotation beside the picture:
+        // the EXIF reader, which uses them, copies it when it is asked for.
         const QString soundSource = mode == ZelLoadMode::Header ? path : QString();
         velorin::exif::MetadataRead meta = velorin::exif::readMetadata(bytes, soundSource, !qtReads);
 
@@ -456,17 +445,17 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
 
         if (!sanePixelCount(stored.width(), stored.height(), MaxPixels))
             return ZelLoadTooLarge;
-        const SplitOrientation orientation = splitOrientation(readU16(properties.value(ZelPropOrientation)));
+        // Held until the decode is done.
+        std::optional<velorin::imaging::DecodeShare> share;
         if (mode == ZelLoadMode::Thumbnail) {
             if (box.width() <= 0 || box.height() <= 0)
                 return ZelLoadBadRequest;
-            const bool progressive = reader.format() == "jpeg" && scanJpegMarkers(qtReads ? bytes : preview).progressive;
-            const bool shrinksWhileDecoding = reader.format() == "jpeg" && !progressive;
-            if (!shrinksWhileDecoding && !sanePixelCount(stored.width(), stored.height(), MaxBufferedPixels))
+            share.emplace(bufferedBytes(reader, qtReads ? bytes : preview, stored));
+            if (!share->granted())
                 return ZelLoadTooLarge;
             // The box applies to the picture as shown, so a picture turned a
             // quarter is fitted into the transposed box.
-            const bool quarter = orientation.rotation == 6 || orientation.rotation == 8;
+            const bool quarter = turnsAQuarter(readU16(properties.value(ZelPropOrientation)));
             const QSize fitBox = quarter ? box.transposed() : box;
             if (stored.width() > fitBox.width() || stored.height() > fitBox.height())
                 reader.setScaledSize(stored.scaled(fitBox, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
@@ -474,7 +463,9 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
         QImage image = reader.read();
         if (image.isNull())
             return ZelLoadDecodeFailed;
-        ZelLayer* layer = orientedLayer(std::move(image), orientation, properties);
+        // The pixels stay as stored; the orientation code stays with them
+        // for whoever shows the picture upright.
+        ZelLayer* layer = ZelLayer::fromImage(image);
         if (!layer)
             return ZelLoadOutOfMemory;
         adopt(layer, layer->image().size(), format, std::move(properties));
@@ -487,7 +478,7 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
 int ZelPicture::loadCodec(velorin::imaging::CodecPicture& codec, ZelLoadMode mode, QSize box, const QString& path)
 {
     const QSize stored = codec.size();
-    // As above, only header reads hand out a copy of a sound annotation.
+    // As above, only header reads look for a sound annotation.
     velorin::exif::MetadataRead meta = codec.metadata(mode == ZelLoadMode::Header ? path : QString());
     if (mode == ZelLoadMode::Header) {
         adopt(nullptr, stored, codec.format(), std::move(meta.properties));
@@ -497,15 +488,14 @@ int ZelPicture::loadCodec(velorin::imaging::CodecPicture& codec, ZelLoadMode mod
         return ZelLoadTooLarge;
     if (mode == ZelLoadMode::Thumbnail && (box.width() <= 0 || box.height() <= 0))
         return ZelLoadBadRequest;
-    const SplitOrientation orientation = splitOrientation(readU16(meta.properties.value(ZelPropOrientation)));
     // The box applies to the picture as shown (see load()).
-    const bool quarter = orientation.rotation == 6 || orientation.rotation == 8;
+    const bool quarter = turnsAQuarter(readU16(meta.properties.value(ZelPropOrientation)));
     const QSize fitBox = mode == ZelLoadMode::Full ? QSize() : quarter ? box.transposed() : box;
     int error = ZelLoadDecodeFailed;
     QImage image = codec.decode(fitBox, &error);
     if (image.isNull())
         return error;
-    ZelLayer* layer = orientedLayer(std::move(image), orientation, meta.properties);
+    ZelLayer* layer = ZelLayer::fromImage(image);
     if (!layer)
         return ZelLoadOutOfMemory;
     adopt(layer, layer->image().size(), codec.format(), std::move(meta.properties));

@@ -146,7 +146,7 @@ enum ZelFormat {
 enum ZelProperty {
     ZelPropSaveQuality = 101,      // int32: JPEG/WebP quality 0..100
     ZelPropHasExif = 10000,        // int32: 1 when the file carried Exif data
-    ZelPropAudioFile = 10002,      // UTF-16 path of an extracted sound annotation
+    ZelPropAudioFile = 10002,      // UTF-16 path of the sound annotation beside the picture (the user's file)
     ZelPropExifThumbnail = 10003,  // packed 24-bit DIB embedded as Exif thumbnail on save
     ZelPropOrientation = 11010,    // uint16: orientation code still to apply to the pixels
 };
