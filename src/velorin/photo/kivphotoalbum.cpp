@@ -92,27 +92,39 @@ void KivPhotoAlbum::loadAlbumInfoFromDatabase(KivPhotoFiles* files, bool bNoRepa
 {
     if (!files)
         return;
-    AlbumFileListDB* entries = getDatabaseService()->getAlbumFileListDB();
-    velorin::SqlStatement q(*entries, velorin::sql::SelectEntriesByGuid);
-    q.bind(dbInfo.albumGUID);
     updateList.clear();
     delList.clear();
-    if (!q.exec())
-        return;
-    while (q.next()) {
-        const QString path = q.value(2).toString();
-        KivPhotoFile* photo = files->findPhotoFileByID(q.value(3).toInt());
+    // The entries are read to the end first: the album's view announces
+    // each photo, and no statement may hold the file while receivers run.
+    struct Entry
+    {
+        int id;
+        QString path;
+        int fileId;
+    };
+    QList<Entry> rows;
+    {
+        velorin::SqlStatement q(*getDatabaseService()->getAlbumFileListDB(), velorin::sql::SelectEntriesByGuid);
+        q.bind(dbInfo.albumGUID);
+        if (!q.exec())
+            return;
+        while (q.next())
+            rows.append({q.value(0).toInt(), q.value(2).toString(), q.value(3).toInt()});
+    }
+    for (const Entry& row : std::as_const(rows)) {
+        const QString& path = row.path;
+        KivPhotoFile* photo = files->findPhotoFileByID(row.fileId);
         if (!photo || photo->dbInfo.fullPath.compare(path, Qt::CaseInsensitive) != 0) {
             photo = nullptr;
             if (!bNoRepair) {
                 QString exact = path;
                 photo = files->findPhotoFile(exact);
                 if (!photo) {
-                    delList.append(q.value(0).toInt());
+                    delList.append(row.id);
                 } else {
                     // Imported again under a new id: the row follows it.
                     DBAlbumFileList repair;
-                    repair.id = q.value(0).toInt();
+                    repair.id = row.id;
                     repair.fileID = photo->dbInfo.id;
                     updateList.append(repair);
                 }
