@@ -116,9 +116,9 @@ public:
         if (!path || !*path)
             return;
         m_picture = ZelPicture::create();
-        if (m_picture->load(QString::fromUtf16(reinterpret_cast<const char16_t*>(path)),
-                            PubImage::ZelLoadMode::Header)
-            != 0) {
+        if (m_picture
+            && m_picture->load(QString::fromUtf16(reinterpret_cast<const char16_t*>(path)), PubImage::ZelLoadMode::Header)
+                != 0) {
             Zel0Release(m_picture);
             m_picture = nullptr;
         }
@@ -670,9 +670,14 @@ const unsigned short* CExifPropertyReader::GetPropValueByID(long id)
 QString CExifPropertyReader::FormatPropValue(const _EXIF_INFORMATION* info, long id)
 {
     try {
-        if (!info || !findProperty(int(id)))
+        const PropertyRow* row = findProperty(int(id));
+        if (!info || !row)
             return {};
-        const StringsUse use;
+        // Texts (dates and comments among them) need no resource strings,
+        // which would otherwise be loaded afresh when no reader holds them.
+        std::optional<StringsUse> use;
+        if (row->form != RawForm::Text)
+            use.emplace();
         return formatValue(int(id), [info](int other) { return storedLookup(info, other); }).value_or(QString());
     } catch (...) {
         return {};

@@ -171,10 +171,12 @@ public:
     static ZelPicture* create();
 
     // Decodes path. Returns 0 on success and a non-zero code otherwise; on
-    // failure the picture is left as it was. A thumbnail decode fits the
-    // picture inside box (never enlarging it) and decodes no more than that
-    // needs. Pictures whose header asks for more memory than a sane photo
-    // are refused.
+    // failure the picture is left as it was. The pixels come as stored, the
+    // orientation code in ZelPropOrientation. A thumbnail decode fits the
+    // picture as shown inside box (never enlarging it) and decodes no more
+    // than that needs. Only regular files (links followed) are read.
+    // Pictures whose header claims an absurd size are refused, and so are
+    // thumbnail decodes holding more memory than the process may spare.
     int load(const QString& path, ZelLoadMode mode, QSize box = {});
     // Encodes layer 1 to path in the format its extension names, with the
     // metadata properties. Returns 0 on success. The file is replaced
