@@ -382,9 +382,18 @@ TEST_F(ZellibHelperTest, OnlyRegularFilesAreRead)
 // memory they claim.
 TEST_F(ZellibHelperTest, PanoramasButNoAbsurdSizes)
 {
+    // A small progressive JPEG whose frame claims 16000 x 16000.
+    const QString bomb = file(QStringLiteral("bomb.jpg"));
+    runProgram(QStringLiteral("/usr/bin/convert"), {QStringLiteral("rose:"), QStringLiteral("-interlace"),
+                                                    QStringLiteral("JPEG"), bomb});
+    QByteArray bytes = fileBytes(bomb);
+    const qsizetype frame = bytes.indexOf("\xff\xc2");
+    ASSERT_GT(frame, 0);
+    qToBigEndian<quint32>(16000 * 0x10001u, bytes.data() + frame + 5);
+    writeFile(bomb, bytes);
     ZellibHelper helper;
-    for (const QString& name : {QStringLiteral("issue205.jpg"), QStringLiteral("large.jpg")})
-        EXPECT_TRUE(helper.GetThumbnailsUseZelLib(u16(pixbufTest(name)), {64, 384}, true, 0).first().isEmpty());
+    for (const QString& path : {pixbufTest(QStringLiteral("issue205.jpg")), pixbufTest(QStringLiteral("large.jpg")), bomb})
+        EXPECT_TRUE(helper.GetThumbnailsUseZelLib(u16(path), {64, 384}, true, 0).first().isEmpty()) << qPrintable(path);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     EXPECT_LT(usage.ru_maxrss, 512 * 1024) << "kB at the peak";

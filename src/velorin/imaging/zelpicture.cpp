@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -123,8 +124,14 @@ qint64 bufferedBytes(QImageReader& reader, const QByteArray& bytes, QSize stored
 {
     const qint64 pixels = qint64(stored.width()) * stored.height();
     const QByteArray format = reader.format();
-    if (format == "jpeg")
-        return scanJpegMarkers(bytes).progressive ? pixels * 6 : 0;
+    if (format == "jpeg") {
+        if (!scanJpegMarkers(bytes).progressive)
+            return 0;
+        // Each 8 x 8 block takes a bit at least: a file shorter than that
+        // claims a picture it does not hold, and is refused before libjpeg
+        // sets up the coefficients of the size it claims.
+        return qint64(bytes.size()) * 512 < pixels ? std::numeric_limits<qint64>::max() : pixels * 6;
+    }
     // The PNG header: bit depth at byte 24, interlace method at byte 28.
     if (format == "png" && bytes.size() > 28 && bytes.mid(12, 4) == "IHDR" && quint8(bytes[24]) <= 8
         && bytes[28] == 0)
