@@ -265,9 +265,8 @@ TEST(ExifReaderTest, CataloguePositionsFromTheRationals)
                           QStringLiteral("-GPS:GPSLongitude=121.894200944"), QStringLiteral("-GPS:GPSLongitudeRef=W")});
     const auto written = [&dir](const QString& name, const QByteArray& latitude) {
         QByteArray file = fileBytes(goexif(QStringLiteral("samples/f1-exif.jpg")));
-        const auto triple = [](quint32 a, quint32 b, quint32 c, quint32 d) { return ratio(a, b) + ratio(c, d); };
         EXPECT_TRUE(writeMetadata(file, {{ExifPropGpsLatitude, latitude}, {ExifPropGpsLatitudeRef, utf16(u"N"_s)},
-                                         {ExifPropGpsLongitude, triple(121, 1, 53, 1) + ratio(391234, 10000)},
+                                         {ExifPropGpsLongitude, ratio(121, 1) + ratio(53, 1) + ratio(391234, 10000)},
                                          {ExifPropGpsLongitudeRef, utf16(u"W"_s)}}));
         writeFile(dir.filePath(name), file);
         return dir.filePath(name);
