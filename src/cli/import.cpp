@@ -14,7 +14,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTextStream>
@@ -475,9 +474,6 @@ int import(const QStringList& args)
     }
 
     StopSignals handlers;
-    // The picture decoders' own complaints would break into the progress;
-    // the summary gives the reason of every file that failed.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     PictureScan scan(names, recursive);
     for (const QString& path : std::as_const(paths))
         scan.addArgument(path);

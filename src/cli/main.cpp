@@ -68,10 +68,10 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velorin"));
     // The tool reports every failure itself, with its reason; the library's
-    // own log lines are for whoever debugs it (QT_LOGGING_RULES brings them
-    // back).
+    // and the picture decoders' own log lines would break into the progress
+    // and are for whoever debugs it (QT_LOGGING_RULES brings them back).
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("velorin.*.warning=false"));
+        QLoggingCategory::setFilterRules(QStringLiteral("velorin.*.warning=false\nqt.gui.imageio*=false"));
 
     QStringList args = QCoreApplication::arguments().mid(1);
     QTextStream err(stderr);

@@ -125,7 +125,17 @@ bool SQLiteDatabase::createTableIfMissing(const char* createStatement)
 {
     if (isTableCreated(getTableName()))
         return true;
-    return velorin::SqlStatement(*this, createStatement).exec();
+    if (velorin::SqlStatement(*this, createStatement).exec())
+        return true;
+    // Another process starting on the same fresh catalogue may have created
+    // the table between the check and the statement: that is no failure.
+    const velorin::DbError failure = velorin::lastDbError();
+    if (isTableCreated(getTableName())) {
+        velorin::clearDbError();
+        return true;
+    }
+    velorin::setDbError(failure);
+    return false;
 }
 
 void SQLiteDatabase::addMissingColumns(const QStringList& present,
