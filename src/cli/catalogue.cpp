@@ -1,4 +1,5 @@
 #include "catalogue.h"
+#include "printable.h"
 
 #include <QTextStream>
 
@@ -14,7 +15,7 @@ CatalogueSession::CatalogueSession(const char* command, bool photoSide, bool wit
     getDatabaseService()->Initialize(photoSide);
     m_reason = velorin::describeDbError(velorin::lastDbError());
     if (!m_reason.isEmpty())
-        QTextStream(stderr) << "velorin " << command << ": " << m_reason << '\n';
+        QTextStream(stderr) << "velorin " << command << ": " << printable(m_reason) << '\n';
     else if (m_withCollections)
         getVelorin()->Initialize(photoSide);
 }
