@@ -154,7 +154,9 @@ bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, 
 
     if (isSavedFileState(stored->value(0), stored->value(3), info)) {
         // Unchanged: nothing is written; the entry, when it is in memory,
-        // is announced again and selected.
+        // is announced again and selected. Another thread may remove it
+        // between these calls: it then stays readable (removed entries are
+        // freed with the collection) and the update announces it as missing.
         if (KivPhotoFile* entry = findPhotoFileByID(storedId)) {
             updatePhotoFile(entry);
             emit sgnSelPhotoFile(entry, true);

@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QThread>
 #include <QVector>
@@ -44,14 +45,17 @@
 // but not deliveries still waiting in some thread's event queue, and a
 // sweep can pass only through threads it knows, while Qt does not tell a
 // sender where its receivers live. Keeping the memory holds on every
-// thread. Its price is the retired record: about 0.5 KB per removed photo
-// with typical paths and texts, 5 MB for 10,000 removals in one session;
-// the cached thumbnails, which are what makes an entry heavy (up to ~0.9
-// MB), are dropped by saveMemory() once the collection's thread, if it is
-// the application's thread where pixmaps live, has handled the events
-// queued there before the removal. Because nothing is freed, an address
-// seen once names the same object for the collection's whole life, which
-// is what lets update and delete recognise a stored element by address.
+// thread. Its price is the retired record: a photo with typical paths and
+// texts keeps about 0.8 KB (its object and its record's texts), so 10,000
+// removals in one session keep 8 MB, a tenth of what a loaded library of
+// 100,000 photos holds anyway. What makes an entry heavy is its cached
+// thumbnails (all four: ~0.9 MB); a retired element drops them
+// (saveMemory()) once the collection's thread has handled the events queued
+// there before the removal, when that thread is the application's, where
+// pixmaps live. A retired element passed back to update carries an outdated
+// record and changes nothing. Because nothing is freed, an address seen
+// once names the same object for the collection's whole life, which is what
+// lets update and delete recognise stored and retired elements by address.
 // Whoever destroys a collection stops the workers that use it and lets
 // receivers on other threads handle what is queued for them first.
 //
@@ -123,7 +127,10 @@ public:
 
     // Assigns `source` to the first entry with its id and announces that
     // entry, with the index it had while the lock was held, after releasing
-    // the lock (-1 and null when no entry has that id).
+    // the lock (-1 and null when no entry has that id). A source this
+    // collection has retired (a worker found it before it was removed)
+    // carries an outdated record: it changes nothing and is announced as
+    // missing.
     bool updateElement(T* source)
     {
         int index = -1;
@@ -131,7 +138,8 @@ public:
         {
             QMutexLocker lock(&m_lock);
             refileIfStored(source);
-            stored = lookup(m_byId, idOf(*source), &idOf);
+            if (!m_retired.contains(source))
+                stored = lookup(m_byId, idOf(*source), &idOf);
             if (stored) {
                 index = positionOf(stored);
                 if (stored != source) {
@@ -162,7 +170,8 @@ public:
                 // Entries behind the gap moved down; their positions are
                 // brought up to date when next asked for.
                 m_positionsValidBelow = std::min(m_positionsValidBelow, index);
-                m_retired.append(stored);
+                m_retired.insert(stored);
+                m_cachesToRelease.append(stored);
                 scheduleRelease = !std::exchange(m_releasePending, true);
             }
         }
@@ -339,8 +348,7 @@ private:
         {
             QMutexLocker lock(&m_lock);
             m_releasePending = false;
-            released = m_retired.mid(m_cachesReleased);
-            m_cachesReleased = int(m_retired.size());
+            released.swap(m_cachesToRelease);
         }
         if constexpr (requires(T& element) { element.saveMemory(); }) {
             const QCoreApplication* app = QCoreApplication::instance();
@@ -360,6 +368,7 @@ private:
         qDeleteAll(m_retired);
         m_elements.clear();
         m_retired.clear();
+        m_cachesToRelease.clear();
         m_slots.clear();
         m_byId.clear();
         m_byPath.clear();
@@ -371,7 +380,7 @@ private:
     int m_positionsValidBelow = 0;
     KeyIndex<int> m_byId;
     KeyIndex<QString> m_byPath;
-    QVector<T*> m_retired;
-    int m_cachesReleased = 0;
+    QSet<T*> m_retired;
+    QVector<T*> m_cachesToRelease;
     bool m_releasePending = false;
 };
