@@ -359,15 +359,17 @@ TEST_F(ZellibHelperTest, OnlyRegularFilesAreRead)
         std::future<bool> result = refused->get_future();
         // Detached: a regression blocks it for good, and the test must end.
         std::thread([path, refused] {
-            ZellibHelper helper;
-            _EXIF_INFORMATION info;
-            CExifPropertyReader reader;
-            QFileInfo facts(path);
-            DBImageInfo record;
-            AddFileToPhotoLibrary::getDBImageInfoFromImageFile(facts, record);
-            refused->set_value(helper.GetThumbnailsUseZelLib(u16(path), {64, 384}, true, 0).first().isEmpty()
-                               && helper.GetPicture(u16(path)).isEmpty() && helper.GetPictureSize(u16(path)).cx == 0
-                               && GetImageExif(u16(path), &info) == 0 && reader.ImportExifInfo(u16(path)) == 0);
+            refused->set_value([&path] {
+                ZellibHelper helper;
+                _EXIF_INFORMATION info;
+                CExifPropertyReader reader;
+                QFileInfo facts(path);
+                DBImageInfo record;
+                AddFileToPhotoLibrary::getDBImageInfoFromImageFile(facts, record);
+                return helper.GetThumbnailsUseZelLib(u16(path), {64, 384}, true, 0).first().isEmpty()
+                       && helper.GetPicture(u16(path)).isEmpty() && helper.GetPictureSize(u16(path)).cx == 0
+                       && GetImageExif(u16(path), &info) == 0 && reader.ImportExifInfo(u16(path)) == 0;
+            }());
         }).detach();
         ASSERT_EQ(result.wait_for(std::chrono::seconds(30)), std::future_status::ready) << qPrintable(path);
         EXPECT_TRUE(result.get()) << qPrintable(path);

@@ -88,7 +88,9 @@ using TextRef = std::shared_ptr<const DisplayText>;
 using Texts = std::map<qint32, TextRef>;
 
 // One table for the process, as every reader on every thread shares it;
-// made on first use (thread-safely, as any function-local static).
+// made on first use (thread-safely, as any function-local static) and
+// never destroyed, so that a reader still going on some thread while the
+// process exits finds it there.
 struct SharedTable
 {
     QMutex mutex;
@@ -97,8 +99,8 @@ struct SharedTable
 
 SharedTable& sharedTable()
 {
-    static SharedTable table;
-    return table;
+    static SharedTable* const table = new SharedTable;
+    return *table;
 }
 
 const unsigned short* chars(const std::u16string& text)
