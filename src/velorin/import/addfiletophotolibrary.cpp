@@ -27,9 +27,11 @@ constexpr std::array<int, 4> ThumbnailBoxes = {64, 128, 256, 384};
 
 // A transaction is committed after this many saved photos or this long,
 // whichever comes first: long enough to spare most of the per-commit cost,
-// short enough that a crash loses little work.
+// short enough that a crash loses little work, that files are reported (on
+// commit) at a steady pace, and that another process importing into the
+// same catalogue never waits long for its turn.
 constexpr int BatchPhotos = 32;
-constexpr qint64 BatchMilliseconds = 1000;
+constexpr qint64 BatchMilliseconds = 250;
 
 // Everything a file needs before it is saved: made on a decode thread.
 struct PreparedPhoto
