@@ -495,6 +495,15 @@ int ZelPicture::loadCodec(velorin::imaging::CodecPicture& codec, ZelLoadMode mod
         return ZelLoadTooLarge;
     if (mode == ZelLoadMode::Thumbnail && (box.width() <= 0 || box.height() <= 0))
         return ZelLoadBadRequest;
+    // These decodes may hold the whole picture, and more than once: a RAW
+    // file developed keeps its mosaic (2 bytes a pixel), LibRaw's working
+    // image (8) and the result (6); a HEIF its decoded and converted images.
+    // They take their share of the budget that Qt's full decodes share, so
+    // several at once on the import's threads cannot exhaust memory.
+    constexpr qint64 WorkingBytesPerPixel = 16;
+    velorin::imaging::DecodeShare share(qint64(stored.width()) * stored.height() * WorkingBytesPerPixel);
+    if (!share.granted())
+        return ZelLoadTooLarge;
     // The box applies to the picture as shown (see load()).
     const bool quarter = turnsAQuarter(readU16(meta.properties.value(ZelPropOrientation)));
     const QSize fitBox = mode == ZelLoadMode::Full ? QSize() : quarter ? box.transposed() : box;
