@@ -173,7 +173,13 @@ int changeMembers(KivPhotoAlbums* albums, const QString& action, const QString& 
         }
     }
     album->dbInfo.modifyTime = QDateTime::currentDateTime();
-    albums->updatePhotoAlbumToDB(album, QAUpdateFileList | QAUpdateModifyTime);
+    // The album's own write reports its result (the collection's reports
+    // success whatever the tables said).
+    if (!album->updatePhotoAlbumToDatabase(album, QAUpdateFileList | QAUpdateModifyTime)) {
+        fail("albums", QStringLiteral("album not changed: ") + catalogueFailure());
+        return 1;
+    }
+    albums->updatePhotoAlbum(album);
     return 0;
 }
 

@@ -31,6 +31,9 @@ small_pictures x x 60; small_pictures y y 60; small_pictures z z 60
 wait $p1 && wait $p2 || fail "overlapping imports: $(cat xy.out yz.out)"
 check_complete 420 || fail "overlapping imports stored $(rows) rows, not 420 distinct"
 check_consistent
+test "$(query 'SELECT (SELECT count(*) FROM mini.ImageThumbnail) + (SELECT count(*) FROM small.ImageThumbnail)
+  + (SELECT count(*) FROM medium.ImageThumbnail) + (SELECT count(*) FROM large.ImageThumbnail)')" = 1680 ||
+  fail "thumbnail rows without their picture, or twice"
 
 # A changed picture gets its own thumbnails; empty ones are filled in.
 before=$(query "SELECT hex(thumbnail) FROM large.ImageThumbnail WHERE fullPath='$home/x/x001.jpg'" | md5sum)
@@ -74,6 +77,7 @@ cp saved.db "$db"
 # Permissions bind only an unprivileged user (see unprivileged.sh).
 if [ "$(id -u)" -ne 0 ]; then
   small_pictures n n 5
+  "$velorin" albums create trip a/a001.jpg >/dev/null
   stored=$(rows)
   expect_refused() { # WHAT REASON: the import of n fails with REASON, nothing stored
     if "$velorin" import n >ro.out 2>/dev/null; then fail "$1: import succeeded"; fi
@@ -83,7 +87,8 @@ if [ "$(id -u)" -ne 0 ]; then
   }
   chmod a-w "$catalogue"/*.db
   expect_refused "read-only files" "read-only catalogue"
-  if "$velorin" albums create trip a/a001.jpg >album.out 2>album.err; then fail "album created in a read-only catalogue"; fi
+  if "$velorin" albums create other a/a001.jpg >/dev/null 2>&1; then fail "album created in a read-only catalogue"; fi
+  if "$velorin" albums add trip a/a002.jpg >/dev/null 2>&1; then fail "album changed in a read-only catalogue"; fi
   chmod u+w "$catalogue"/*.db
   chmod a-w "$catalogue"
   expect_refused "read-only folder" "read-only catalogue\|cannot open"

@@ -175,33 +175,36 @@ bool KivPhotoAlbum::updatePhotoAlbumToDatabase(KivPhotoAlbum* album, QAlbumUpdat
     const auto update = velorin::buildUpdate(albums->getTableName(), "where id=%1", velorin::albumUpdateColumns(),
                                              album->dbInfo, flags);
     const bool written = !update.isEmpty() && update.exec(albums->getDatabase(), album->dbInfo.id);
+    // The file list is written even when no column is: true only when both
+    // were.
     if (flags & QAUpdateFileList)
-        syncFileList(album);
+        return syncFileList(album) && written;
     return written;
 }
 
 // Writes only the difference: rows of photos no longer in the album go,
-// photos without a row get one. Results are ignored.
-void KivPhotoAlbum::syncFileList(KivPhotoAlbum* album)
+// photos without a row get one. True when every statement succeeded (all
+// are tried).
+bool KivPhotoAlbum::syncFileList(KivPhotoAlbum* album)
 {
     AlbumFileListDB* entries = getDatabaseService()->getAlbumFileListDB();
     QSet<int> shownIds;
     for (int i = 0; i < album->getPhotoFilesCount(); ++i)
         shownIds.insert(album->getPhotoFile(i)->dbInfo.id);
 
+    bool all = true;
     QList<int> stale;
     {
         velorin::SqlStatement q(*entries, AlbumFileListDB::SelectFileIdsByGuid);
         q.bind(album->dbInfo.albumGUID);
-        if (q.exec()) {
-            while (q.next()) {
-                if (!shownIds.contains(q.value(1).toInt()))
-                    stale.append(q.value(0).toInt());
-            }
+        all = q.exec();
+        while (all && q.next()) {
+            if (!shownIds.contains(q.value(1).toInt()))
+                stale.append(q.value(0).toInt());
         }
     }
     for (int id : stale)
-        velorin::SqlStatement(*entries, velorin::sql::DeleteRowByBoundId).bind(id).exec();
+        all = velorin::SqlStatement(*entries, velorin::sql::DeleteRowByBoundId).bind(id).exec() && all;
 
     for (int i = 0; i < album->getPhotoFilesCount(); ++i) {
         KivPhotoFile* photo = album->getPhotoFile(i);
@@ -212,6 +215,7 @@ void KivPhotoAlbum::syncFileList(KivPhotoAlbum* album)
         entry.albumGUID = album->dbInfo.albumGUID;
         entry.fullPath = photo->dbInfo.fullPath;
         entry.fileID = photo->dbInfo.id;
-        entries->insertRecord(&entry);
+        all = entries->insertRecord(&entry) && all;
     }
+    return all;
 }

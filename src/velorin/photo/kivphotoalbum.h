@@ -78,7 +78,7 @@ public:
     DBAlbumInfo dbInfo;
 
 private:
-    void syncFileList(KivPhotoAlbum* album);
+    bool syncFileList(KivPhotoAlbum* album);
 
     KivPhotoFilesSort* filesSort;
     // Guarded: the photo collection may go first (its connections then go
