@@ -43,8 +43,10 @@ public:
     DatabaseService& operator=(const DatabaseService&) = delete;
 
     // Opens this thread's connections to every table of the side, then
-    // creates missing tables and indexes. Failures show later, as failing
-    // statements on the table concerned.
+    // creates missing tables and indexes. Nothing is returned; when a file
+    // of the side cannot be used (not a database, a folder that cannot be
+    // made), velorin::lastDbError() on the calling thread says why right
+    // after, and statements on its tables fail. A file is never replaced.
     void Initialize(bool photoMode);
     // Closes this thread's connections to the side named by the flag.
     void UnInitialize();
