@@ -1,7 +1,6 @@
 #include "tablegroup.h"
 
 #include <QSqlDatabase>
-#include <QSqlQuery>
 
 #include "sqlitedatabase.h"
 #include "sqlstatement.h"
@@ -9,18 +8,14 @@
 
 namespace velorin::tablegroup {
 
-// Immediate transactions, one per file (see WriteTransaction for why).
+// Immediate transactions, one per file (see WriteTransaction for why), left
+// open for endTransaction().
 bool beginTransaction(std::span<SQLiteDatabase* const> tables)
 {
-    std::vector<QString> paths;
-    std::vector<QSqlDatabase> connections = distinctFileConnections(tables, &paths);
-    for (size_t i = 0; i < connections.size(); ++i) {
-        if (!execWithBusyRetry(connections[i], paths[i], "BEGIN IMMEDIATE")) {
-            for (size_t j = 0; j < i; ++j)
-                QSqlQuery(connections[j]).exec(QStringLiteral("ROLLBACK"));
-            return false;
-        }
-    }
+    WriteTransaction transaction(tables);
+    if (!transaction.begin())
+        return false;
+    transaction.release();
     return true;
 }
 

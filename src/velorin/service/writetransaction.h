@@ -46,6 +46,9 @@ public:
     // why a group lists the files a row depends on before the row's own.
     bool commit();
     void rollback();
+    // Leaves a begun transaction open on the connections, for a caller that
+    // ends it later with its own COMMIT.
+    void release() { m_active = false; }
     bool isActive() const { return m_active; }
 
     // A unit inside the transaction (one photo of a batch): its writes can
