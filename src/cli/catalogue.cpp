@@ -4,7 +4,7 @@
 #include <QTextStream>
 
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/dberror.h>
+#include <velorin/core/dberror.h>
 #include <velorin/service/velorin.h>
 
 namespace velorin::cli {

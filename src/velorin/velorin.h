@@ -4,19 +4,21 @@
 
 #include <velorin/global.h>
 
+#include <velorin/core/chunkedvector.h>
+#include <velorin/core/collectioncore.h>
+#include <velorin/core/dberror.h>
+#include <velorin/core/sortedviewcore.h>
+#include <velorin/core/sqlitedatabase.h>
+#include <velorin/core/sqlitetable.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/core/tablegroup.h>
+#include <velorin/core/updatebuilder.h>
+#include <velorin/core/viewentry.h>
+#include <velorin/core/writetransaction.h>
+
 #include <velorin/env/appfolders.h>
 #include <velorin/env/islideshowfile.h>
 #include <velorin/env/localizedstrings.h>
-
-#include <velorin/service/collectioncore.h>
-#include <velorin/service/databaseservice.h>
-#include <velorin/service/velorin.h>
-#include <velorin/service/databaseservice.h>
-#include <velorin/service/sqlitedatabase.h>
-#include <velorin/service/sqlitetable.h>
-#include <velorin/service/sqlstatement.h>
-#include <velorin/service/tablegroup.h>
-#include <velorin/service/updatebuilder.h>
 
 #include <velorin/db/addrlistdb.h>
 #include <velorin/db/albumentrytable.h>
@@ -51,12 +53,9 @@
 #include <velorin/photo/kivphototags.h>
 #include <velorin/photo/photoupdateflag.h>
 
-#include <velorin/views/chunkedvector.h>
 #include <velorin/views/kivphotofilessort.h>
 #include <velorin/views/kivviewphotofile.h>
 #include <velorin/views/photoviewinterfaces.h>
-#include <velorin/views/sortedviewcore.h>
-#include <velorin/views/viewentry.h>
 
 #include <velorin/import/addfiletophotolibrary.h>
 #include <velorin/import/supportmediatypes.h>
@@ -66,3 +65,6 @@
 #include <velorin/imaging/exifpropertywriter.h>
 #include <velorin/imaging/zellibhelper.h>
 #include <velorin/imaging/zelpicture.h>
+
+#include <velorin/service/databaseservice.h>
+#include <velorin/service/velorin.h>

@@ -3,7 +3,7 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/import/addfiletophotolibrary.h>
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
 
 #include "support/media.h"
 #include "support/temphome.h"

@@ -1,6 +1,7 @@
 #include "addrlistdb.h"
 
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/env/appfolders.h>
 
 namespace {
 
@@ -13,7 +14,7 @@ constexpr SQLiteDatabase::ColumnUpgrade positionColumns[] = {
 } // namespace
 
 const TableDescription AddrListDB::Description = {
-    "AddrList", "ImageInfo.db", "AddrList", DataSide::Photo, CreateTableStatement,
+    "AddrList", "ImageInfo.db", "AddrList", velorin::photoDataFolder, CreateTableStatement,
     AddrListDB::IndexStatements, positionColumns};
 
 AddrListDB::AddrListDB()

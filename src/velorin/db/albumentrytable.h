@@ -1,7 +1,7 @@
 #pragma once
 
 #include <velorin/global.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Base of the entry lists of albums and playlists: rows of (albumGUID,
 // fullPath, fileID), fileID being the media row's id (stored in a TEXT

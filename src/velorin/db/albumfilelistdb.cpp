@@ -1,7 +1,8 @@
 #include "albumfilelistdb.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription AlbumFileListDB::Description = {
-    "AlbumFileList", "PhotoAlbumInfo.db", "AlbumFileList", DataSide::Photo, CreateTableStatement};
+    "AlbumFileList", "PhotoAlbumInfo.db", "AlbumFileList", velorin::photoDataFolder, CreateTableStatement};
 
 AlbumFileListDB::AlbumFileListDB()
     : AlbumEntryTable(Description)

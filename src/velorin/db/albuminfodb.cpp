@@ -3,9 +3,10 @@
 #include <velorin/db/sharedstatements.h>
 
 #include "recordbinding_p.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription AlbumInfoDB::Description = {
-    "AlbumInfo", "PhotoAlbumInfo.db", "AlbumInfo", DataSide::Photo, CreateTableStatement};
+    "AlbumInfo", "PhotoAlbumInfo.db", "AlbumInfo", velorin::photoDataFolder, CreateTableStatement};
 
 AlbumInfoDB::AlbumInfoDB()
     : SQLiteTable(Description)

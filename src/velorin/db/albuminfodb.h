@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table AlbumInfo in "PhotoAlbumInfo.db": the user's photo albums, each
 // identified by its albumGUID; fIsDeleted 1 puts an album in the trash can.

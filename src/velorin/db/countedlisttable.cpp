@@ -1,6 +1,6 @@
 #include "countedlisttable.h"
 
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
 
 CountedListTable::CountedListTable(const TableDescription& description, const char* selectText,
                                    const char* listText)

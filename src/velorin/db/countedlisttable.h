@@ -1,7 +1,7 @@
 #pragma once
 
 #include <velorin/global.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 #include <optional>
 

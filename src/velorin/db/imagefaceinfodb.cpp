@@ -2,10 +2,11 @@
 
 #include <QStringList>
 
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/env/appfolders.h>
 
 const TableDescription ImageFaceInfoDB::Description = {
-    "ImageFaceInfo", "ImageFaceInfo.db", "ImageFaceInfo", DataSide::Photo, CreateTableStatement};
+    "ImageFaceInfo", "ImageFaceInfo.db", "ImageFaceInfo", velorin::photoDataFolder, CreateTableStatement};
 
 ImageFaceInfoDB::ImageFaceInfoDB()
     : SQLiteTable(Description)

@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table ImageFaceInfo in "ImageFaceInfo.db": the faces found in photos, each
 // with its rectangle, the recogniser's feature data and the name given.

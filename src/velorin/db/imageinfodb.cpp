@@ -3,9 +3,10 @@
 #include <QSqlQuery>
 
 #include "recordbinding_p.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription ImageInfoDB::Description = {
-    "ImageInfo", "ImageInfo.db", "ImageInfo", DataSide::Photo, CreateTableStatement, IndexStatements,
+    "ImageInfo", "ImageInfo.db", "ImageInfo", velorin::photoDataFolder, CreateTableStatement, IndexStatements,
     velorin::ImageColumnUpgrades};
 
 ImageInfoDB::ImageInfoDB()

@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 class QSqlQuery;
 

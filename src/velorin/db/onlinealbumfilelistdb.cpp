@@ -1,7 +1,8 @@
 #include "onlinealbumfilelistdb.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription OnlineAlbumFileListDB::Description = {
-    "OnlineAlbumFileList", "OnlineAlbumInfo.db", "OnlineAlbumFileList", DataSide::Photo,
+    "OnlineAlbumFileList", "OnlineAlbumInfo.db", "OnlineAlbumFileList", velorin::photoDataFolder,
     CreateTableStatement};
 
 OnlineAlbumFileListDB::OnlineAlbumFileListDB()

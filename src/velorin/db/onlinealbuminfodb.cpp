@@ -3,9 +3,10 @@
 #include <velorin/db/sharedstatements.h>
 
 #include "recordbinding_p.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription OnlineAlbumInfoDB::Description = {
-    "OnlineAlbumInfo", "OnlineAlbumInfo.db", "OnlineAlbumInfo", DataSide::Photo, CreateTableStatement};
+    "OnlineAlbumInfo", "OnlineAlbumInfo.db", "OnlineAlbumInfo", velorin::photoDataFolder, CreateTableStatement};
 
 OnlineAlbumInfoDB::OnlineAlbumInfoDB()
     : SQLiteTable(Description)

@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table OnlineAlbumInfo in "OnlineAlbumInfo.db": albums mirrored from online
 // services. AlbumInfo's twin without slide-show columns, ending with the

@@ -1,9 +1,10 @@
 #include "onlineimageinfodb.h"
 
 #include "recordbinding_p.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription OnlineImageInfoDB::Description = {
-    "OnlineImageInfo", "OnlineMediaInfo.db", "OnlineImageInfo", DataSide::Photo, CreateTableStatement,
+    "OnlineImageInfo", "OnlineMediaInfo.db", "OnlineImageInfo", velorin::photoDataFolder, CreateTableStatement,
     IndexStatements, velorin::ImageColumnUpgrades};
 
 OnlineImageInfoDB::OnlineImageInfoDB()

@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table OnlineImageInfo in "OnlineMediaInfo.db": photos mirrored from online
 // services, ImageInfo's twin. Its coordinates are TEXT columns (bound as

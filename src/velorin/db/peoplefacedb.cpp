@@ -1,9 +1,10 @@
 #include "peoplefacedb.h"
 
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/env/appfolders.h>
 
 const TableDescription PeopleFaceDB::Description = {
-    "PeopleFace", "MediaInfo.db", "PeopleFace", DataSide::Photo, CreateTableStatement};
+    "PeopleFace", "MediaInfo.db", "PeopleFace", velorin::photoDataFolder, CreateTableStatement};
 
 PeopleFaceDB::PeopleFaceDB()
     : SQLiteTable(Description)

@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table PeopleFace in "MediaInfo.db": faces assigned to a person by name,
 // each located by the photo's path and the face rectangle.

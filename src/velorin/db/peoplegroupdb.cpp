@@ -1,7 +1,8 @@
 #include "peoplegroupdb.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription PeopleGroupDB::Description = {
-    "PeopleGroup", "ImageInfo.db", "PeopleGroup", DataSide::Photo, CreateTableStatement};
+    "PeopleGroup", "ImageInfo.db", "PeopleGroup", velorin::photoDataFolder, CreateTableStatement};
 
 PeopleGroupDB::PeopleGroupDB()
     : SQLiteTable(Description)

@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table PeopleGroup in "ImageInfo.db": named groups of people, each
 // identified by peopleGroupGUID.

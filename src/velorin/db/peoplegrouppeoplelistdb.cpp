@@ -1,7 +1,8 @@
 #include "peoplegrouppeoplelistdb.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription PeopleGroupPeopleListDB::Description = {
-    "PeopleGroupPeopleList", "ImageInfo.db", "PeopleGroupPeopleList", DataSide::Photo,
+    "PeopleGroupPeopleList", "ImageInfo.db", "PeopleGroupPeopleList", velorin::photoDataFolder,
     CreateTableStatement};
 
 PeopleGroupPeopleListDB::PeopleGroupPeopleListDB()

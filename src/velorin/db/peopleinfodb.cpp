@@ -1,7 +1,8 @@
 #include "peopleinfodb.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription PeopleInfoDB::Description = {
-    "PeopleInfo", "MediaInfo.db", "PeopleInfo", DataSide::Photo, CreateTableStatement};
+    "PeopleInfo", "MediaInfo.db", "PeopleInfo", velorin::photoDataFolder, CreateTableStatement};
 
 PeopleInfoDB::PeopleInfoDB()
     : SQLiteTable(Description)

@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table PeopleInfo in "MediaInfo.db": the people, each identified by
 // peopleGUID and, in most lookups, by name. The face column is never

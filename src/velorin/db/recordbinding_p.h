@@ -3,8 +3,8 @@
 // Binding of the column runs that twin tables share, in column order.
 
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitedatabase.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlitedatabase.h>
+#include <velorin/core/sqlstatement.h>
 
 namespace velorin {
 

@@ -1,7 +1,8 @@
 #include "taglistdb.h"
+#include <velorin/env/appfolders.h>
 
 const TableDescription TagListDB::Description = {
-    "TagList", "ImageInfo.db", "TagList", DataSide::Photo, CreateTableStatement, IndexStatements};
+    "TagList", "ImageInfo.db", "TagList", velorin::photoDataFolder, CreateTableStatement, IndexStatements};
 
 TagListDB::TagListDB()
     : CountedListTable(Description, SelectCountStatement, ListStatement)

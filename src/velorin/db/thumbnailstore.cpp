@@ -1,7 +1,7 @@
 #include "thumbnailstore.h"
 
 #include <velorin/db/sharedstatements.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
 
 ThumbnailStore::~ThumbnailStore() = default;
 

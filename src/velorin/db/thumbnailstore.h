@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // One size class of stored thumbnails: a file holding one table of
 // (fullPath, mediaModifyDate, thumbnail, recordTimestamp) rows, at most one

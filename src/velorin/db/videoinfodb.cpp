@@ -1,10 +1,11 @@
 #include "videoinfodb.h"
 
 #include <velorin/db/sharedstatements.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/env/appfolders.h>
 
 const TableDescription VideoInfoDB::Description = {
-    "VideoInfo", "VideoInfo.db", "VideoInfo", DataSide::Video, CreateTableStatement, IndexStatements};
+    "VideoInfo", "VideoInfo.db", "VideoInfo", velorin::videoDataFolder, CreateTableStatement, IndexStatements};
 
 VideoInfoDB::VideoInfoDB()
     : SQLiteTable(Description)

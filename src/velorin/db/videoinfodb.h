@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/sqlitetable.h>
+#include <velorin/core/sqlitetable.h>
 
 // Table VideoInfo in "VideoInfo.db" of the video data folder: one row per
 // video file or marked clip of a file (fullPath with markIn and markOut).

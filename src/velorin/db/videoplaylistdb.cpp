@@ -1,10 +1,11 @@
 #include "videoplaylistdb.h"
 
 #include <velorin/db/sharedstatements.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/env/appfolders.h>
 
 const TableDescription VideoPlayListDB::Description = {
-    "VideoPlayList", "VideoInfo.db", "VideoPlayList", DataSide::Video, CreateTableStatement};
+    "VideoPlayList", "VideoInfo.db", "VideoPlayList", velorin::videoDataFolder, CreateTableStatement};
 
 VideoPlayListDB::VideoPlayListDB()
     : SQLiteTable(Description)

@@ -1,9 +1,10 @@
 #include "videoplaylistmappingdb.h"
 
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/env/appfolders.h>
 
 const TableDescription VideoPlayListMappingDB::Description = {
-    "VideoPlayListMappingInfo", "VideoInfo.db", "VideoPlayListMapping", DataSide::Video,
+    "VideoPlayListMappingInfo", "VideoInfo.db", "VideoPlayListMapping", velorin::videoDataFolder,
     CreateTableStatement};
 
 VideoPlayListMappingDB::VideoPlayListMappingDB()

@@ -7,9 +7,9 @@
 #include <velorin/imaging/zellibhelper.h>
 #include <velorin/photo/photosaver.h>
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/dberror.h>
-#include <velorin/service/tablegroup.h>
-#include <velorin/service/writetransaction.h>
+#include <velorin/core/dberror.h>
+#include <velorin/core/tablegroup.h>
+#include <velorin/core/writetransaction.h>
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

@@ -5,8 +5,8 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/sqlstatement.h>
-#include <velorin/service/writetransaction.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/core/writetransaction.h>
 #include <velorin/views/kivphotofilessort.h>
 
 namespace velorin {

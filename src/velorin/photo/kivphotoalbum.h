@@ -4,7 +4,7 @@
 #include <velorin/db/records.h>
 #include <velorin/photo/cisloadcancled.h>
 #include <velorin/photo/kivphotofiles.h>
-#include <velorin/service/updatebuilder.h>
+#include <velorin/core/updatebuilder.h>
 
 #include <QList>
 #include <QObject>

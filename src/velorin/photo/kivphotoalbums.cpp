@@ -8,8 +8,8 @@
 
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/sqlstatement.h>
-#include <velorin/service/tablegroup.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/core/tablegroup.h>
 
 namespace {
 

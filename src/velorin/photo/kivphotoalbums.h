@@ -3,7 +3,7 @@
 #include <velorin/global.h>
 #include <velorin/photo/cisloadcancled.h>
 #include <velorin/photo/kivphotoalbum.h>
-#include <velorin/service/collectioncore.h>
+#include <velorin/core/collectioncore.h>
 
 template <>
 struct CollectionKeys<KivPhotoAlbum>

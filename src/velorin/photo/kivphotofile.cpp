@@ -4,7 +4,7 @@
 
 #include <velorin/db/sharedstatements.h>
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <velorin/photo/kivphotoalbums.h>
 #include <velorin/photo/kivphototags.h>
 #include <velorin/service/velorin.h>
-#include <velorin/service/sqlstatement.h>
-#include <velorin/service/tablegroup.h>
+#include <velorin/core/sqlstatement.h>
+#include <velorin/core/tablegroup.h>
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <velorin/photo/cisloadcancled.h>
 #include <velorin/photo/kivphotofile.h>
 #include <velorin/photo/photoupdateflag.h>
-#include <velorin/service/collectioncore.h>
+#include <velorin/core/collectioncore.h>
 
 #include <QList>
 #include <QStringList>

@@ -6,7 +6,7 @@
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/photo/photoupdateflag.h>
 #include <velorin/service/databaseservice.h>
-#include <velorin/service/sqlstatement.h>
+#include <velorin/core/sqlstatement.h>
 
 namespace velorin {
 

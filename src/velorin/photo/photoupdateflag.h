@@ -2,7 +2,7 @@
 
 #include <velorin/global.h>
 #include <velorin/db/records.h>
-#include <velorin/service/updatebuilder.h>
+#include <velorin/core/updatebuilder.h>
 
 #include <span>
 

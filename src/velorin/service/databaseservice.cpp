@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "dberror.h"
+#include <velorin/core/dberror.h>
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <velorin/photo/kivphotofile.h>
 #include <velorin/views/kivviewphotofile.h>
 #include <velorin/views/photoviewinterfaces.h>
-#include <velorin/views/sortedviewcore.h>
+#include <velorin/core/sortedviewcore.h>
 
 enum PhotosSortType {
     PhotosSortNone = 0,

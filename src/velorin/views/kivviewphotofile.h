@@ -1,7 +1,7 @@
 #pragma once
 
 #include <velorin/global.h>
-#include <velorin/views/viewentry.h>
+#include <velorin/core/viewentry.h>
 
 class KivPhotoFile;
 

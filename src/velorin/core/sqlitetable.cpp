@@ -2,8 +2,6 @@
 
 #include <QSqlQuery>
 
-#include <velorin/env/appfolders.h>
-
 #include "sqlstatement.h"
 
 SQLiteTable::SQLiteTable(const TableDescription& description)
@@ -56,7 +54,7 @@ bool SQLiteTable::upgradeDatabaseFrom(QStringList columns)
 
 QString SQLiteTable::getDataFolder()
 {
-    return m_description.side == DataSide::Photo ? velorin::photoDataFolder() : velorin::videoDataFolder();
+    return m_description.dataFolder();
 }
 
 bool SQLiteTable::exec(const char* text, const QVariantList& values, std::initializer_list<qint64> numbers)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <velorin/views/chunkedvector.h>
+#include <velorin/core/chunkedvector.h>
 
 #include <QList>
 #include <QMutex>

@@ -1,16 +1,13 @@
 #pragma once
 
 #include <velorin/global.h>
-#include <velorin/service/sqlitedatabase.h>
+#include <velorin/core/sqlitedatabase.h>
 
 #include <initializer_list>
 #include <span>
 
 #include <QStringList>
 #include <QVariant>
-
-// Which of the library's two data folders holds a table's file.
-enum class DataSide { Photo, Video };
 
 // The fixed facts of one table: its names, its folder and its schema. Every
 // table class has one, in static storage.
@@ -19,7 +16,9 @@ struct TableDescription
     const char* connectionName;
     const char* databaseName;
     const char* tableName;
-    DataSide side;
+    // The folder that holds the table's file, asked each time a
+    // connection is opened (the data folder of the table's side).
+    QString (*dataFolder)();
     const char* createStatement;
     // Index statements, run in order by createIndex().
     std::span<const char* const> indexStatements = {};
