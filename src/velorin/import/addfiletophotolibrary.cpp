@@ -6,7 +6,7 @@
 #include <velorin/imaging/exifpropertyreader.h>
 #include <velorin/imaging/zellibhelper.h>
 #include <velorin/photo/photosaver.h>
-#include <velorin/service/databaseservice.h>
+#include <velorin/db/cataloguetables.h>
 #include <velorin/core/dberror.h>
 #include <velorin/core/tablegroup.h>
 #include <velorin/core/writetransaction.h>
@@ -313,18 +313,18 @@ void AddFileToPhotoLibrary::getDBImageInfoFromImageFile(QFileInfo& file, DBImage
 
 bool AddFileToPhotoLibrary::addPhotoFiles(QList<QString>& paths)
 {
-    DatabaseService* service = getDatabaseService();
-    service->Initialize(true);
+    velorin::CatalogueTables* catalogue = velorin::catalogueTables();
+    catalogue->open(true);
     // Why the catalogue cannot be used at all (a file that is not a
     // database, a folder that cannot be created): every file fails with it,
     // undecoded.
     const QString unusable = velorin::describeDbError(velorin::lastDbError());
-    ImageInfoDB* images = service->getImageInfoDB();
+    ImageInfoDB* images = catalogue->getImageInfoDB();
     // Commit order: the thumbnail stores before the image table, so that a
     // row is never committed without its thumbnails.
     const std::array<SQLiteDatabase*, 5> tables = {
-        service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
-        service->getImageThumbnailMediumDB(), service->getImageThumbnailLargeDB(), images};
+        catalogue->getImageThumbnailMiniDB(), catalogue->getImageThumbnailSmallDB(),
+        catalogue->getImageThumbnailMediumDB(), catalogue->getImageThumbnailLargeDB(), images};
     velorin::tablegroup::openConnections(tables);
 
     // What each file needs, from the rows as they stand: current files are
@@ -417,7 +417,7 @@ bool AddFileToPhotoLibrary::addPhotoFiles(QList<QString>& paths)
     }
 
     velorin::tablegroup::closeConnections(tables);
-    service->UnInitialize();
+    catalogue->close();
     emit importFinished(counts[Added], counts[Updated], counts[Unchanged], counts[Failed], stopped);
     return true;
 }

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include <velorin/service/databaseservice.h>
+#include <velorin/db/cataloguetables.h>
 
 namespace {
 
 AddrListDB* addressTable()
 {
-    DatabaseService* service = getDatabaseService();
-    return service ? service->getAddrListDB() : nullptr;
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    return tables ? tables->getAddrListDB() : nullptr;
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include <velorin/db/sharedstatements.h>
 #include <velorin/photo/kivphotofiles.h>
-#include <velorin/service/databaseservice.h>
+#include <velorin/db/cataloguetables.h>
 #include <velorin/core/sqlstatement.h>
 #include <velorin/core/writetransaction.h>
 #include <velorin/views/kivphotofilessort.h>
@@ -104,7 +104,7 @@ void KivPhotoAlbum::loadAlbumInfoFromDatabase(KivPhotoFiles* files, bool bNoRepa
     };
     QList<Entry> rows;
     {
-        velorin::SqlStatement q(*getDatabaseService()->getAlbumFileListDB(), velorin::sql::SelectEntriesByGuid);
+        velorin::SqlStatement q(*velorin::catalogueTables()->getAlbumFileListDB(), velorin::sql::SelectEntriesByGuid);
         q.bind(dbInfo.albumGUID);
         if (!q.exec())
             return;
@@ -142,9 +142,9 @@ void KivPhotoAlbum::loadAlbumInfoFromDatabase(KivPhotoFiles* files, bool bNoRepa
 // transaction cannot span both). False when either could not be written.
 bool KivPhotoAlbum::saveNewAlbumToDatabase()
 {
-    DatabaseService* service = getDatabaseService();
-    AlbumInfoDB* albums = service->getAlbumInfoDB();
-    AlbumFileListDB* entries = service->getAlbumFileListDB();
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    AlbumInfoDB* albums = tables->getAlbumInfoDB();
+    AlbumFileListDB* entries = tables->getAlbumFileListDB();
     {
         SQLiteDatabase* table[] = {albums};
         velorin::WriteTransaction transaction(table);
@@ -171,7 +171,7 @@ bool KivPhotoAlbum::updatePhotoAlbumToDatabase(KivPhotoAlbum* album, QAlbumUpdat
 {
     if (!album)
         return false;
-    AlbumInfoDB* albums = getDatabaseService()->getAlbumInfoDB();
+    AlbumInfoDB* albums = velorin::catalogueTables()->getAlbumInfoDB();
     const auto update = velorin::buildUpdate(albums->getTableName(), "where id=%1", velorin::albumUpdateColumns(),
                                              album->dbInfo, flags);
     const bool written = !update.isEmpty() && update.exec(albums->getDatabase(), album->dbInfo.id);
@@ -187,7 +187,7 @@ bool KivPhotoAlbum::updatePhotoAlbumToDatabase(KivPhotoAlbum* album, QAlbumUpdat
 // are tried).
 bool KivPhotoAlbum::syncFileList(KivPhotoAlbum* album)
 {
-    AlbumFileListDB* entries = getDatabaseService()->getAlbumFileListDB();
+    AlbumFileListDB* entries = velorin::catalogueTables()->getAlbumFileListDB();
     QSet<int> shownIds;
     for (int i = 0; i < album->getPhotoFilesCount(); ++i)
         shownIds.insert(album->getPhotoFile(i)->dbInfo.id);

@@ -7,7 +7,7 @@
 #include <QThread>
 
 #include <velorin/db/sharedstatements.h>
-#include <velorin/service/databaseservice.h>
+#include <velorin/db/cataloguetables.h>
 #include <velorin/core/sqlstatement.h>
 #include <velorin/core/tablegroup.h>
 
@@ -15,7 +15,7 @@ namespace {
 
 std::array<SQLiteDatabase*, 2> albumDatabases()
 {
-    DatabaseService* s = getDatabaseService();
+    velorin::CatalogueTables* s = velorin::catalogueTables();
     return {s->getAlbumInfoDB(), s->getAlbumFileListDB()};
 }
 
@@ -119,12 +119,12 @@ private:
 
 void KivPhotoAlbums::loadRows(const char* statement, bool repair, CIsLoadCancled* cancel)
 {
-    DatabaseService* service = getDatabaseService();
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
     // The album rows are read to the end before any album is loaded or
     // announced, so no statement holds the file while receivers run.
     QList<DBAlbumInfo> rows;
     {
-        velorin::SqlStatement q(*service->getAlbumInfoDB(), statement);
+        velorin::SqlStatement q(*tables->getAlbumInfoDB(), statement);
         if (!q.exec())
             return;
         while (q.next()) {
@@ -154,7 +154,7 @@ void KivPhotoAlbums::loadRows(const char* statement, bool repair, CIsLoadCancled
     }
     if (!repair)
         return;
-    AlbumFileListDB* entries = service->getAlbumFileListDB();
+    AlbumFileListDB* entries = tables->getAlbumFileListDB();
     for (DBAlbumFileList& update : updates)
         entries->updateRecord(&update);
     for (int id : std::as_const(deletions))
@@ -169,7 +169,7 @@ bool KivPhotoAlbums::addPhotoAlbumToDB(KivPhotoAlbum* album)
     // the failure instead of an album that is gone on the next start.
     if (!album->saveNewAlbumToDatabase())
         return false;
-    if (const auto id = velorin::selectFirstRow(*getDatabaseService()->getAlbumInfoDB(), velorin::sql::SelectAlbumIdByGuid,
+    if (const auto id = velorin::selectFirstRow(*velorin::catalogueTables()->getAlbumInfoDB(), velorin::sql::SelectAlbumIdByGuid,
                                                 {album->dbInfo.albumGUID}))
         album->dbInfo.id = id->value(0).toInt();
     addPhotoAlbum(album);
@@ -187,7 +187,7 @@ bool KivPhotoAlbums::setDeletedFlag(KivPhotoAlbum* album, int deleted)
 {
     if (!album)
         return false;
-    const bool ok = velorin::SqlStatement(*getDatabaseService()->getAlbumInfoDB(), velorin::sql::SetDeletedFlag,
+    const bool ok = velorin::SqlStatement(*velorin::catalogueTables()->getAlbumInfoDB(), velorin::sql::SetDeletedFlag,
                                           {deleted, album->dbInfo.id})
                         .exec();
     if (ok)
@@ -202,10 +202,10 @@ bool KivPhotoAlbums::deletePhotoAlbumFromDB(KivPhotoAlbum* album)
 {
     if (!album)
         return false;
-    DatabaseService* service = getDatabaseService();
-    if (!velorin::SqlStatement(*service->getAlbumInfoDB(), velorin::sql::DeleteRowById, {album->dbInfo.id}).exec())
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    if (!velorin::SqlStatement(*tables->getAlbumInfoDB(), velorin::sql::DeleteRowById, {album->dbInfo.id}).exec())
         return false;
-    AlbumFileListDB* entries = service->getAlbumFileListDB();
+    AlbumFileListDB* entries = tables->getAlbumFileListDB();
     for (const QString& id : entries->selectStrings(velorin::sql::SelectEntryIdsByGuid, {album->dbInfo.albumGUID}))
         velorin::SqlStatement(*entries, velorin::sql::DeleteRowById, {id.toLongLong()}).exec();
     deletePhotoAlbum(album);
@@ -214,7 +214,7 @@ bool KivPhotoAlbums::deletePhotoAlbumFromDB(KivPhotoAlbum* album)
 
 bool KivPhotoAlbums::delRecordFromAlbFileListDB(QString& fullPath)
 {
-    AlbumFileListDB* entries = getDatabaseService()->getAlbumFileListDB();
+    AlbumFileListDB* entries = velorin::catalogueTables()->getAlbumFileListDB();
     QList<QPair<int, QString>> memberships;
     {
         velorin::SqlStatement q(*entries, AlbumFileListDB::SelectEntriesByPath);

@@ -3,23 +3,23 @@
 #include <QTransform>
 
 #include <velorin/db/sharedstatements.h>
-#include <velorin/service/databaseservice.h>
+#include <velorin/db/cataloguetables.h>
 #include <velorin/core/sqlstatement.h>
 
 namespace {
 
 ThumbnailStore* storeFor(KivPhotoFile::PixmapSize size)
 {
-    DatabaseService* service = getDatabaseService();
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
     switch (size) {
     case KivPhotoFile::SizeMini:
-        return service->getImageThumbnailMiniDB();
+        return tables->getImageThumbnailMiniDB();
     case KivPhotoFile::SizeSmall:
-        return service->getImageThumbnailSmallDB();
+        return tables->getImageThumbnailSmallDB();
     case KivPhotoFile::SizeMedium:
-        return service->getImageThumbnailMediumDB();
+        return tables->getImageThumbnailMediumDB();
     case KivPhotoFile::SizeLarge:
-        return service->getImageThumbnailLargeDB();
+        return tables->getImageThumbnailLargeDB();
     case KivPhotoFile::SizeNone:
         break;
     }
@@ -92,7 +92,7 @@ QPixmap KivPhotoFile::loadPixmap(PixmapSize size)
         return cached;
 
     ThumbnailStore* store = storeFor(size);
-    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
+    ImageInfoDB* images = velorin::catalogueTables()->getImageInfoDB();
     if (!store || !images)
         return QPixmap();
 
@@ -136,9 +136,9 @@ QStringList& KivPhotoFile::getPeopleNameList()
 {
     if (!peopleNames.isEmpty())
         return peopleNames;
-    DatabaseService* service = getDatabaseService();
-    ImageFaceInfoDB* faces = service->getImageFaceInfoDB();
-    PeopleInfoDB* people = service->getPeopleInfoDB();
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    ImageFaceInfoDB* faces = tables->getImageFaceInfoDB();
+    PeopleInfoDB* people = tables->getPeopleInfoDB();
     if (!faces || !people)
         return peopleNames;
 

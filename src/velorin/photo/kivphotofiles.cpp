@@ -8,12 +8,8 @@
 #include <QSqlQuery>
 
 #include <velorin/db/sharedstatements.h>
-#include <velorin/service/databaseservice.h>
-#include <velorin/photo/kivphotoaddresses.h>
+#include <velorin/db/cataloguetables.h>
 #include <velorin/photo/photosaver.h>
-#include <velorin/photo/kivphotoalbums.h>
-#include <velorin/photo/kivphototags.h>
-#include <velorin/service/velorin.h>
 #include <velorin/core/sqlstatement.h>
 #include <velorin/core/tablegroup.h>
 
@@ -23,7 +19,7 @@ namespace {
 // visit them.
 std::array<SQLiteDatabase*, 5> photoDatabases()
 {
-    DatabaseService* s = getDatabaseService();
+    velorin::CatalogueTables* s = velorin::catalogueTables();
     return {s->getImageInfoDB(), s->getImageThumbnailMiniDB(), s->getImageThumbnailSmallDB(),
             s->getImageThumbnailMediumDB(), s->getImageThumbnailLargeDB()};
 }
@@ -85,7 +81,7 @@ namespace {
 std::vector<DBImageInfo> readImageRows(const char* statement)
 {
     std::vector<DBImageInfo> rows;
-    velorin::SqlStatement q(*getDatabaseService()->getImageInfoDB(), statement);
+    velorin::SqlStatement q(*velorin::catalogueTables()->getImageInfoDB(), statement);
     q.query().setForwardOnly(true); // rows are read once; QtSql need not keep them
     if (!q.exec())
         return rows;
@@ -113,7 +109,7 @@ void KivPhotoFiles::loadRows(const char* statement, CIsLoadCancled* cancel)
 bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, DBImageThumbnail& small,
                                      DBImageThumbnail& medium, DBImageThumbnail& large)
 {
-    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
+    ImageInfoDB* images = velorin::catalogueTables()->getImageInfoDB();
     // mediaModifyDate, fIsDeleted, id, fileSize
     std::optional<QVariantList> stored;
     {
@@ -187,19 +183,6 @@ bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini
     return saved != velorin::PhotoSaveResult::Failed;
 }
 
-// A photo removed for good gives back its tag and its place to the
-// facade's models and leaves every album, when the facade has them.
-void KivPhotoFiles::releaseMemberships(DBImageInfo& info)
-{
-    Velorin* facade = getVelorin();
-    if (KivPhotoTags* tags = facade->getKivPhotoTags(); tags && !info.mediaTag.isEmpty())
-        tags->deletePhotoTagToDB(info.mediaTag);
-    if (KivPhotoAddresses* places = facade->getKivPhotoAddresses(); places && !info.address.isEmpty())
-        places->deletePhotoAddressToDB(info.address);
-    if (KivPhotoAlbums* albums = facade->getKivPhotoAlbums())
-        albums->delRecordFromAlbFileListDB(info.fullPath);
-}
-
 bool KivPhotoFiles::rewritePhoto(DBImageInfo& info)
 {
     KivPhotoFile file;
@@ -212,7 +195,7 @@ bool KivPhotoFiles::setDeletedFlag(KivPhotoFile* p, int deleted)
     if (!p)
         return false;
     const bool ok =
-        velorin::SqlStatement(*getDatabaseService()->getImageInfoDB(), velorin::sql::SetDeletedFlag, {deleted, p->dbInfo.id})
+        velorin::SqlStatement(*velorin::catalogueTables()->getImageInfoDB(), velorin::sql::SetDeletedFlag, {deleted, p->dbInfo.id})
             .exec();
     if (ok)
         deletePhotoFile(p);
@@ -233,15 +216,15 @@ bool KivPhotoFiles::deletePhotoFileFromDB(KivPhotoFile* p)
 {
     if (!p)
         return false;
-    DatabaseService* service = getDatabaseService();
-    if (!velorin::SqlStatement(*service->getImageInfoDB(), velorin::sql::DeleteRowById, {p->dbInfo.id}).exec())
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    if (!velorin::SqlStatement(*tables->getImageInfoDB(), velorin::sql::DeleteRowById, {p->dbInfo.id}).exec())
         return false;
     for (SQLiteDatabase* store : photoDatabases()) {
-        if (store != service->getImageInfoDB())
+        if (store != tables->getImageInfoDB())
             velorin::execStatement(store->getDatabase(), velorin::tableStatement(velorin::sql::DeleteByPath, store->getTableName()),
                                    {p->dbInfo.fullPath});
     }
-    releaseMemberships(p->dbInfo);
+    emit photoFilePurged(p->dbInfo);
     deletePhotoFile(p);
     return true;
 }
@@ -251,8 +234,8 @@ bool KivPhotoFiles::saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bR
 {
     if (!p)
         return false;
-    DatabaseService* service = getDatabaseService();
-    ImageInfoDB* images = service->getImageInfoDB();
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    ImageInfoDB* images = tables->getImageInfoDB();
     const QString text = QStringLiteral("update ") + images->getTableName() + QStringLiteral(" set ")
         + QStringLiteral("fullPath=? ") + QStringLiteral(", fIsEdited=%1 ").arg(bRevert ? 0 : 1)
         + QStringLiteral(", fRotateAngle=%1 ").arg(p->dbInfo.fRotateAngle)
@@ -271,7 +254,7 @@ bool KivPhotoFiles::saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bR
     if (written)
         updatePhotoFile(p);
 
-    AlbumFileListDB* albumEntries = service->getAlbumFileListDB();
+    AlbumFileListDB* albumEntries = tables->getAlbumFileListDB();
     const QString moveEntries = QStringLiteral("update ") + albumEntries->getTableName() + QStringLiteral(" set ")
         + QString::fromLatin1(AlbumFileListDB::SetPathFragment)
         + QString::fromLatin1(AlbumFileListDB::WhereFileId).arg(p->dbInfo.id);
@@ -290,7 +273,7 @@ bool KivPhotoFiles::saveRotateAngle(KivPhotoFile* p, QPhotoUpdateFlag flags)
 bool KivPhotoFiles::saveThumbnail(DBImageThumbnail& mini, DBImageThumbnail& small, DBImageThumbnail& medium,
                                   DBImageThumbnail& large)
 {
-    DatabaseService* s = getDatabaseService();
+    velorin::CatalogueTables* s = velorin::catalogueTables();
     // All four are attempted, whatever the earlier ones gave.
     const bool m = s->getImageThumbnailMiniDB()->saveRecord(&mini);
     const bool sm = s->getImageThumbnailSmallDB()->saveRecord(&small);
@@ -328,7 +311,7 @@ bool KivPhotoFiles::isPhotoRoll(QString& path)
     QString stored = path;
     stored.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const auto row =
-        velorin::selectFirstRow(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectPhotoRollFlag, {stored});
+        velorin::selectFirstRow(*velorin::catalogueTables()->getImageInfoDB(), ImageInfoDB::SelectPhotoRollFlag, {stored});
     return row && row->value(0).toBool();
 }
 
@@ -339,7 +322,7 @@ int KivPhotoFiles::getLatestPhotoRollID()
     if (!latest.isValid())
         return -1;
     int result = -1;
-    velorin::SqlStatement q(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectPhotoRollRows);
+    velorin::SqlStatement q(*velorin::catalogueTables()->getImageInfoDB(), ImageInfoDB::SelectPhotoRollRows);
     if (q.exec()) {
         while (q.next()) {
             const QDateTime modified = q.value(0).toDateTime();
@@ -356,7 +339,7 @@ bool KivPhotoFiles::updatePhotoFileToDB(KivPhotoFile* file, QPhotoUpdateFlag fla
 {
     if (!file)
         return false;
-    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
+    ImageInfoDB* images = velorin::catalogueTables()->getImageInfoDB();
     const auto update = velorin::buildPhotoUpdate(images->getTableName(), file->dbInfo, flags);
     if (!update.exec(images->getDatabase(), file->dbInfo.id))
         return false;
@@ -375,7 +358,7 @@ bool KivPhotoFiles::updatePhotoFileToDB(DBImageInfo& info, QPhotoUpdateFlag flag
 
 bool KivPhotoFiles::HasTitle(QString& name)
 {
-    return velorin::selectFirstRow(*getDatabaseService()->getImageInfoDB(), ImageInfoDB::SelectIdByTitle, {name})
+    return velorin::selectFirstRow(*velorin::catalogueTables()->getImageInfoDB(), ImageInfoDB::SelectIdByTitle, {name})
         .has_value();
 }
 

@@ -104,8 +104,9 @@ public:
     // statement; memory is left alone when it fails.
     bool sendPhotoFileToTrashcan(KivPhotoFile* p);
     bool restorePhotoFileToLib(KivPhotoFile* p);
-    // Removes the row for good with its thumbnails, and releases its tag,
-    // its place and its album memberships through the facade's models.
+    // Removes the row for good with its thumbnails, emits photoFilePurged
+    // (the facade gives back the photo's tag and place and its album
+    // memberships), then takes the entry out.
     bool deletePhotoFileFromDB(KivPhotoFile* p);
     // After the editor wrote the edited picture to newPath (or, bRevert,
     // switched back to the original): moves the row and the album entries
@@ -146,6 +147,9 @@ signals:
     void photoFileDeleted(KivPhotoFile* pPhotoFile);
     void isLoadDatabaseCanceled(bool& bCanceled);
     void sgnSelPhotoFile(KivPhotoFile* pPhotoFile, bool bSelected);
+    // A photo's row and thumbnails were removed for good (the record as it
+    // was), on the deleting thread, before photoFileDeleted.
+    void photoFilePurged(const DBImageInfo& info);
 
 protected:
     void announceAdded(int index, KivPhotoFile* file) override;
@@ -155,7 +159,6 @@ protected:
 private:
     void loadRows(const char* statement, CIsLoadCancled* cancel);
     bool setDeletedFlag(KivPhotoFile* p, int deleted);
-    void releaseMemberships(DBImageInfo& info);
     // Writes every column of info to the row info.id and refreshes memory.
     bool rewritePhoto(DBImageInfo& info);
 };

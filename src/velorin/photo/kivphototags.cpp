@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include <velorin/service/databaseservice.h>
+#include <velorin/db/cataloguetables.h>
 
 namespace {
 
 TagListDB* tagTable()
 {
-    DatabaseService* service = getDatabaseService();
-    return service ? service->getTagListDB() : nullptr;
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    return tables ? tables->getTagListDB() : nullptr;
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/photo/photoupdateflag.h>
-#include <velorin/service/databaseservice.h>
+#include <velorin/db/cataloguetables.h>
 #include <velorin/core/sqlstatement.h>
 
 namespace velorin {
@@ -19,7 +19,7 @@ constexpr const char* SelectThumbnailLength = "select length(thumbnail) from %1 
 
 std::array<ThumbnailStore*, 4> stores()
 {
-    DatabaseService* s = getDatabaseService();
+    velorin::CatalogueTables* s = velorin::catalogueTables();
     return {s->getImageThumbnailMiniDB(), s->getImageThumbnailSmallDB(), s->getImageThumbnailMediumDB(),
             s->getImageThumbnailLargeDB()};
 }
@@ -43,7 +43,7 @@ std::optional<bool> hasAllThumbnails(const QString& path)
 StoredPhotoState storedPhotoState(const DBImageInfo& info)
 {
     StoredPhotoState result;
-    SqlStatement q(*getDatabaseService()->getImageInfoDB(), sql::SelectSaveStateByPath);
+    SqlStatement q(*velorin::catalogueTables()->getImageInfoDB(), sql::SelectSaveStateByPath);
     q.bind(info.fullPath);
     if (!q.exec())
         return result;
@@ -75,7 +75,7 @@ bool savePhotoThumbnails(std::array<DBImageThumbnail*, 4> thumbnails)
 
 PhotoSaveResult savePhotoToDB(DBImageInfo& info, std::array<DBImageThumbnail*, 4> thumbnails)
 {
-    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
+    ImageInfoDB* images = velorin::catalogueTables()->getImageInfoDB();
     const StoredPhotoState stored = storedPhotoState(info);
     switch (stored.state) {
     case StoredPhoto::Unknown:

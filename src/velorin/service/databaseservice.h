@@ -1,46 +1,26 @@
 #pragma once
 
 #include <velorin/global.h>
-
-#include <atomic>
-
-#include <velorin/db/addrlistdb.h>
-#include <velorin/db/albumfilelistdb.h>
-#include <velorin/db/albuminfodb.h>
-#include <velorin/db/imagefaceinfodb.h>
-#include <velorin/db/imageinfodb.h>
-#include <velorin/db/imagethumbnaildb.h>
-#include <velorin/db/onlinealbumfilelistdb.h>
-#include <velorin/db/onlinealbuminfodb.h>
-#include <velorin/db/onlineimageinfodb.h>
-#include <velorin/db/onlineimagethumbnaildb.h>
-#include <velorin/db/peoplefacedb.h>
-#include <velorin/db/peoplegroupdb.h>
-#include <velorin/db/peoplegrouppeoplelistdb.h>
-#include <velorin/db/peopleinfodb.h>
-#include <velorin/db/taglistdb.h>
-#include <velorin/db/videoinfodb.h>
-#include <velorin/db/videoplaylistdb.h>
-#include <velorin/db/videoplaylistmappingdb.h>
+#include <velorin/db/cataloguetables.h>
 
 // The process-wide owner of the 24 table objects, reached through
 // getDatabaseService(). It opens, creates and closes the tables of one side
 // as a group: the photo side (photos, thumbnails, albums, tags, places,
 // people, faces, online photos) or the video side (videos and playlists).
+// Its table getters (getImageInfoDB() and the others) are those of
+// velorin::CatalogueTables; the layers under the service reach the same
+// tables through velorin::catalogueTables().
 //
 // Every thread that uses the tables opens its own connections, either all of
 // a side with Initialize()/UnInitialize() or one table at a time; calls nest
 // and threads are independent (SQLiteDatabase). The service has no lock of
 // its own. The side flag is one for all threads: UnInitialize() closes the
 // side of the most recent Initialize(), whichever thread made it.
-class VELORIN_EXPORT DatabaseService
+class VELORIN_EXPORT DatabaseService : public velorin::CatalogueTables
 {
 public:
     DatabaseService();
     virtual ~DatabaseService();
-
-    DatabaseService(const DatabaseService&) = delete;
-    DatabaseService& operator=(const DatabaseService&) = delete;
 
     // Opens this thread's connections to every table of the side, then
     // creates missing tables and indexes. Nothing is returned; when a file
@@ -50,59 +30,6 @@ public:
     void Initialize(bool photoMode);
     // Closes this thread's connections to the side named by the flag.
     void UnInitialize();
-
-    AlbumFileListDB* getAlbumFileListDB() { return &albumFileListDB; }
-    AlbumInfoDB* getAlbumInfoDB() { return &albumInfoDB; }
-    ImageInfoDB* getImageInfoDB() { return &imageInfoDB; }
-    VideoInfoDB* getVideoInfoDB() { return &videoInfoDB; }
-    VideoPlayListDB* getVideoPlayListDB() { return &videoPlayListDB; }
-    VideoPlayListMappingDB* getVideoPlayListMappingDB() { return &videoPlayListMappingDB; }
-    ImageThumbnailMiniDB* getImageThumbnailMiniDB() { return &imageThumbnailMiniDB; }
-    ImageThumbnailSmallDB* getImageThumbnailSmallDB() { return &imageThumbnailSmallDB; }
-    ImageThumbnailMediumDB* getImageThumbnailMediumDB() { return &imageThumbnailMediumDB; }
-    ImageThumbnailLargeDB* getImageThumbnailLargeDB() { return &imageThumbnailLargeDB; }
-    PeopleFaceDB* getPeopleFaceDB() { return &peopleFaceDB; }
-    PeopleGroupDB* getPeopleGroupDB() { return &peopleGroupDB; }
-    PeopleGroupPeopleListDB* getPeopleGroupPeopleListDB() { return &peopleGroupPeopleListDB; }
-    PeopleInfoDB* getPeopleInfoDB() { return &peopleInfoDB; }
-    ImageFaceInfoDB* getImageFaceInfoDB() { return &imageFaceInfoDB; }
-    AddrListDB* getAddrListDB() { return &addrListDB; }
-    TagListDB* getTagListDB() { return &tagListDB; }
-    OnlineAlbumFileListDB* getOnlineAlbumFileListDB() { return &onlineAlbumFileListDB; }
-    OnlineAlbumInfoDB* getOnlineAlbumInfoDB() { return &onlineAlbumInfoDB; }
-    OnlineImageInfoDB* getOnlineImageInfoDB() { return &onlineImageInfoDB; }
-    OnlineImageThumbnailMiniDB* getOnlineImageThumbnailMiniDB() { return &onlineImageThumbnailMiniDB; }
-    OnlineImageThumbnailSmallDB* getOnlineImageThumbnailSmallDB() { return &onlineImageThumbnailSmallDB; }
-    OnlineImageThumbnailMediumDB* getOnlineImageThumbnailMediumDB() { return &onlineImageThumbnailMediumDB; }
-    OnlineImageThumbnailLargeDB* getOnlineImageThumbnailLargeDB() { return &onlineImageThumbnailLargeDB; }
-
-private:
-    // Constructed in this order, destroyed in the reverse one.
-    std::atomic<bool> photoMode{true};
-    AlbumFileListDB albumFileListDB;
-    AlbumInfoDB albumInfoDB;
-    ImageInfoDB imageInfoDB;
-    ImageThumbnailMiniDB imageThumbnailMiniDB;
-    ImageThumbnailSmallDB imageThumbnailSmallDB;
-    ImageThumbnailMediumDB imageThumbnailMediumDB;
-    ImageThumbnailLargeDB imageThumbnailLargeDB;
-    ImageFaceInfoDB imageFaceInfoDB;
-    AddrListDB addrListDB;
-    TagListDB tagListDB;
-    VideoInfoDB videoInfoDB;
-    VideoPlayListDB videoPlayListDB;
-    VideoPlayListMappingDB videoPlayListMappingDB;
-    PeopleFaceDB peopleFaceDB;
-    PeopleGroupDB peopleGroupDB;
-    PeopleGroupPeopleListDB peopleGroupPeopleListDB;
-    PeopleInfoDB peopleInfoDB;
-    OnlineAlbumFileListDB onlineAlbumFileListDB;
-    OnlineAlbumInfoDB onlineAlbumInfoDB;
-    OnlineImageInfoDB onlineImageInfoDB;
-    OnlineImageThumbnailMiniDB onlineImageThumbnailMiniDB;
-    OnlineImageThumbnailSmallDB onlineImageThumbnailSmallDB;
-    OnlineImageThumbnailMediumDB onlineImageThumbnailMediumDB;
-    OnlineImageThumbnailLargeDB onlineImageThumbnailLargeDB;
 };
 
 // The library's one database service; never null. It exists from the moment

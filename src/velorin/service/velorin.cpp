@@ -19,6 +19,18 @@ void release(T*& collection)
 
 } // namespace
 
+// A photo removed for good gives back its tag and its place to the tag and
+// place models and leaves every album, for those models that exist then.
+void Velorin::releaseMemberships(DBImageInfo info)
+{
+    if (photoTags && !info.mediaTag.isEmpty())
+        photoTags->deletePhotoTagToDB(info.mediaTag);
+    if (photoAddresses && !info.address.isEmpty())
+        photoAddresses->deletePhotoAddressToDB(info.address);
+    if (photoAlbums)
+        photoAlbums->delRecordFromAlbFileListDB(info.fullPath);
+}
+
 Velorin* getVelorin()
 {
     return &theFacade;
@@ -37,16 +49,26 @@ void Velorin::Initialize(bool mode)
     photoMode = mode;
     if (mode) {
         if (!photoFiles)
-            photoFiles = new KivPhotoFiles(nullptr);
+            photoFiles = newPhotoFiles();
         if (!photoAlbums)
             photoAlbums = new KivPhotoAlbums(photoFiles, nullptr);
         if (!deletedPhotoFiles)
-            deletedPhotoFiles = new KivPhotoFiles(nullptr);
+            deletedPhotoFiles = newPhotoFiles();
         if (!photoTags)
             photoTags = new KivPhotoTags(nullptr);
         if (!photoAddresses)
             photoAddresses = new KivPhotoAddresses(nullptr);
     }
+}
+
+// A photo collection whose purges, on whichever thread, reach the tag, place
+// and album models at once.
+KivPhotoFiles* Velorin::newPhotoFiles()
+{
+    auto* files = new KivPhotoFiles(nullptr);
+    QObject::connect(files, &KivPhotoFiles::photoFilePurged, files,
+                     [this](const DBImageInfo& info) { releaseMemberships(info); }, Qt::DirectConnection);
+    return files;
 }
 
 void Velorin::UnInitialize()

@@ -3,6 +3,7 @@
 #include <velorin/global.h>
 
 class CKivImageFaceInfo;
+class DBImageInfo;
 class KivPeople;
 class KivPeopleGroups;
 class KivPeoples;
@@ -53,6 +54,9 @@ public:
     KivPhotoAddresses* getKivPhotoAddresses() { return photoAddresses; }
 
 private:
+    KivPhotoFiles* newPhotoFiles();
+    void releaseMemberships(DBImageInfo info);
+
     bool photoMode = true;
     KivPhotoFiles* photoFiles = nullptr;
     KivPhotoFiles* deletedPhotoFiles = nullptr;
