@@ -87,6 +87,7 @@ if [ "$(id -u)" -ne 0 ]; then
   }
   chmod a-w "$catalogue"/*.db
   expect_refused "read-only files" "read-only catalogue"
+  test "$("$velorin" list | wc -l)" = "$stored" || fail "a read-only catalogue cannot be read"
   if "$velorin" albums create other a/a001.jpg >/dev/null 2>&1; then fail "album created in a read-only catalogue"; fi
   if "$velorin" albums add trip a/a002.jpg >/dev/null 2>&1; then fail "album changed in a read-only catalogue"; fi
   chmod u+w "$catalogue"/*.db

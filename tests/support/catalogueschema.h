@@ -1,8 +1,10 @@
 #pragma once
 
-// The schema of every catalogue file as the suite's existing files hold it:
-// each table's CREATE TABLE text and its index texts, written out here
-// independently of the library so that any drift in its constants shows.
+// The schema of every catalogue file as the files in the field hold it: each
+// table's CREATE TABLE text and its index texts as SQLite keeps them (leading
+// keywords in upper case and single-spaced, no closing semicolon), written
+// out here independently of the library so that any drift in its constants
+// shows.
 
 #include <vector>
 
@@ -26,13 +28,13 @@ inline const std::vector<ExpectedTable>& expectedTables()
          "[altitude] REAL NULL,[address] TEXT NULL,[faceDetected] INTEGER NULL,"
          "[fIsDeleted] INTEGER NULL,[fIsEdited] INTEGER NULL,[originalPath] TEXT NULL,"
          "[fIsPhotoRoll] INTEGER NULL,[fIsLocalLost] INTEGER NULL,[fRotateAngle] INTEGER NULL)",
-         {"CREATE INDEX [IDX_ImageInfo_fullPath] ON [ImageInfo] ([fullPath] ASC);",
-          "CREATE INDEX [IDX_ImageInfo_name] ON [ImageInfo] ([name] ASC);",
-          "CREATE INDEX [IDX_ImageInfo_mediaModifyDate] ON [ImageInfo] ([mediaModifyDate] ASC);"}},
+         {"CREATE INDEX [IDX_ImageInfo_fullPath] ON [ImageInfo] ([fullPath] ASC)",
+          "CREATE INDEX [IDX_ImageInfo_name] ON [ImageInfo] ([name] ASC)",
+          "CREATE INDEX [IDX_ImageInfo_mediaModifyDate] ON [ImageInfo] ([mediaModifyDate] ASC)"}},
         {nullptr, "ImageThumbnail",
          "CREATE TABLE [ImageThumbnail] ([id] INTEGER PRIMARY KEY NOT NULL,[fullPath] TEXT NULL,"
          "[mediaModifyDate] TEXT NULL,[thumbnail] BLOB NULL,[recordTimestamp] TEXT NULL)",
-         {"CREATE INDEX [IDX_ImageThumbnail_fullPath] ON [ImageThumbnail] ([fullPath] ASC);"}},
+         {"CREATE INDEX [IDX_ImageThumbnail_fullPath] ON [ImageThumbnail] ([fullPath] ASC)"}},
         {"PhotoAlbumInfo.db", "AlbumInfo",
          "CREATE TABLE [AlbumInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[description] TEXT NULL,[createTime] TEXT NULL,[thumbnail] BLOB NULL,"
@@ -47,14 +49,14 @@ inline const std::vector<ExpectedTable>& expectedTables()
          "[fullPath] TEXT NULL,[fileID] TEXT NULL)",
          {}},
         {"ImageInfo.db", "TagList",
-         "Create  TABLE [TagList]([id] integer PRIMARY KEY AUTOINCREMENT UNIQUE NOT NULL,"
+         "CREATE TABLE [TagList]([id] integer PRIMARY KEY AUTOINCREMENT UNIQUE NOT NULL,"
          "[tag] varchar(260) NOT NULL,[count] INTEGER NULL)",
-         {"CREATE INDEX [IDX_TagList_tag] ON [TagList] ([tag] ASC);"}},
+         {"CREATE INDEX [IDX_TagList_tag] ON [TagList] ([tag] ASC)"}},
         {"ImageInfo.db", "AddrList",
-         "Create  TABLE [AddrList]([id] integer PRIMARY KEY AUTOINCREMENT NOT NULL,"
+         "CREATE TABLE [AddrList]([id] integer PRIMARY KEY AUTOINCREMENT NOT NULL,"
          "[addr] varchar(260) NOT NULL,[count] INTEGER NULL,[latitude] REAL NULL,"
          "[longitude] REAL NULL,[altitude] REAL NULL)",
-         {"CREATE INDEX [IDX_AddrList_addr] ON [AddrList] ([addr] ASC);"}},
+         {"CREATE INDEX [IDX_AddrList_addr] ON [AddrList] ([addr] ASC)"}},
         {"VideoInfo.db", "VideoInfo",
          "CREATE TABLE [VideoInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[description] TEXT NULL,[fullPath] TEXT NULL,[fileSize] BIGINT NULL,[format] TEXT NULL,"
@@ -65,7 +67,7 @@ inline const std::vector<ExpectedTable>& expectedTables()
          "[lastPlayed] TEXT NULL,[mostPlayed] INTEGER NULL,[fIsDeleted] INTEGER NULL,"
          "[fIsEdited] INTEGER NULL,[originalPath] TEXT NULL,[fIsCaptured] INTEGER NULL,"
          "[markIn] INTEGER NULL,[markOut] INTEGER NULL)",
-         {"CREATE INDEX [IDX_VideoInfo_fullPath] ON [VideoInfo] ([fullPath] ASC);"}},
+         {"CREATE INDEX [IDX_VideoInfo_fullPath] ON [VideoInfo] ([fullPath] ASC)"}},
         {"VideoInfo.db", "VideoPlayList",
          "CREATE TABLE [VideoPlayList] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[description] TEXT NULL,[createTime] TEXT NULL,[thumbnail] BLOB NULL,"
@@ -110,14 +112,14 @@ inline const std::vector<ExpectedTable>& expectedTables()
          "[syncUrl] TEXT NULL,[faceDetected] INTEGER NULL,[fIsDeleted] INTEGER NULL,"
          "[fIsEdited] INTEGER NULL,[originalPath] TEXT NULL,[fIsLocalLost] INTEGER NULL,"
          "[fRotateAngle] INTEGER NULL)",
-         {"CREATE INDEX [IDX_OnlineImageInfo_fullPath] ON [OnlineImageInfo] ([fullPath] ASC);",
-          "CREATE INDEX [IDX_OnlineImageInfo_name] ON [OnlineImageInfo] ([name] ASC);",
-          "CREATE INDEX [IDX_OnlineImageInfo_mediaModifyDate] ON [OnlineImageInfo] ([mediaModifyDate] ASC);"}},
+         {"CREATE INDEX [IDX_OnlineImageInfo_fullPath] ON [OnlineImageInfo] ([fullPath] ASC)",
+          "CREATE INDEX [IDX_OnlineImageInfo_name] ON [OnlineImageInfo] ([name] ASC)",
+          "CREATE INDEX [IDX_OnlineImageInfo_mediaModifyDate] ON [OnlineImageInfo] ([mediaModifyDate] ASC)"}},
         {nullptr, "OnlineImageThumbnail",
          "CREATE TABLE [OnlineImageThumbnail] ([id] INTEGER PRIMARY KEY NOT NULL,"
          "[fullPath] TEXT NULL,[mediaModifyDate] TEXT NULL,[thumbnail] BLOB NULL,"
          "[recordTimestamp] TEXT NULL)",
-         {"CREATE INDEX [IDX_OnlineImageThumbnail_fullPath] ON [OnlineImageThumbnail] ([fullPath] ASC);"}},
+         {"CREATE INDEX [IDX_OnlineImageThumbnail_fullPath] ON [OnlineImageThumbnail] ([fullPath] ASC)"}},
         {"OnlineAlbumInfo.db", "OnlineAlbumInfo",
          "CREATE TABLE [OnlineAlbumInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[description] TEXT NULL,[createTime] TEXT NULL,[thumbnail] BLOB NULL,"

@@ -4,6 +4,13 @@
 #include <QBuffer>
 #include <QPainter>
 
+#include <velorin/core/sqlstatement.h>
+#include <velorin/db/sharedstatements.h>
+#include <velorin/db/thumbnailstore.h>
+#include <velorin/service/databaseservice.h>
+
+#include <gtest/gtest.h>
+
 QImage quadrantImage(int w, int h)
 {
     QImage image(w, h, QImage::Format_RGB32);
@@ -34,6 +41,37 @@ DBImageInfo photoRecord(const QString& path, const QDateTime& modified, qint64 s
     return info;
 }
 
+DBImageInfo fullPhotoRecord(const QString& path)
+{
+    DBImageInfo info = photoRecord(path, QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58, 765)), 5'000'000'000LL);
+    info.name = QStringLiteral("Fjord \"1\"; DROP TABLE ImageInfo; --");
+    info.mediaRating = 5;
+    info.mediaTag = QStringLiteral("sea;rock");
+    info.mediaComment = QStringLiteral("line one\nline 'two'");
+    info.exifDate = QStringLiteral("2024:02:29 23:59:58");
+    info.orientation = 6;
+    info.latitude = 60.123456789012;
+    info.longitude = -5.987654321098;
+    info.altitude = 1234.5678901;
+    info.address = QStringLiteral("Geiranger");
+    info.faceDetected = info.fIsEdited = info.fIsPhotoRoll = info.fIsLocalLost = true;
+    info.originalPath = QStringLiteral("/p/orig.jpg");
+    info.fRotateAngle = 270;
+    return info;
+}
+
+QString describe(const DBImageInfo& i)
+{
+    const auto n = [](double v) { return QString::number(v, 'g', 17); };
+    return QStringList{QString::number(i.id), i.name, i.fullPath, QString::number(i.fileSize),
+                       i.mediaModifyDate.toString(Qt::ISODateWithMs), QString::number(i.mediaRating), i.mediaTag,
+                       i.mediaComment, i.exifDate, QString::number(i.orientation), n(i.latitude), n(i.longitude),
+                       n(i.altitude), i.address, QString::number(i.faceDetected), QString::number(i.fIsDeleted),
+                       QString::number(i.fIsEdited), i.originalPath, QString::number(i.fIsPhotoRoll),
+                       QString::number(i.fIsLocalLost), QString::number(i.fRotateAngle)}
+        .join(QLatin1Char('|'));
+}
+
 DBImageThumbnail thumbnailRecord(const QString& path, const QByteArray& bmp)
 {
     DBImageThumbnail t;
@@ -42,6 +80,32 @@ DBImageThumbnail thumbnailRecord(const QString& path, const QByteArray& bmp)
     t.mediaModifyDate = QDateTime(QDate(2024, 3, 1), QTime(12, 0, 0));
     t.recordTimestamp = QDateTime::currentDateTime();
     return t;
+}
+
+QList<ThumbnailStore*> thumbnailStores()
+{
+    DatabaseService* s = getDatabaseService();
+    return {s->getImageThumbnailMiniDB(), s->getImageThumbnailSmallDB(), s->getImageThumbnailMediumDB(),
+            s->getImageThumbnailLargeDB()};
+}
+
+int thumbnailRows(const QString& path)
+{
+    int rows = 0;
+    for (ThumbnailStore* store : thumbnailStores())
+        rows += velorin::selectFirstRow(*store, velorin::sql::SelectThumbnailByPath, {path}) ? 1 : 0;
+    return rows;
+}
+
+int catalogued(DBImageInfo info, const QByteArray& bmp)
+{
+    ImageInfoDB* images = getDatabaseService()->getImageInfoDB();
+    EXPECT_TRUE(images->insertRecord(&info)) << info.fullPath.toStdString();
+    DBImageThumbnail thumbnail = thumbnailRecord(info.fullPath, bmp);
+    for (ThumbnailStore* store : bmp.isEmpty() ? QList<ThumbnailStore*>() : thumbnailStores())
+        EXPECT_TRUE(store->insertRecord(&thumbnail));
+    const auto id = velorin::selectFirstRow(*images, velorin::sql::SelectIdByPath, {info.fullPath});
+    return id ? id->value(0).toInt() : -1;
 }
 
 double meanDifference(const QImage& a, const QImage& b)

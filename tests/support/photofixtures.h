@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 #include <velorin/db/records.h>
@@ -20,5 +21,25 @@ QImage quadrantImage(int w, int h);
 DBImageInfo photoRecord(const QString& path, const QDateTime& modified = QDateTime(QDate(2024, 3, 1), QTime(12, 0, 0)),
                         qint64 size = 1000);
 
+// A record with every field away from its default: texts that quote and
+// break lines, a size past 32 bits, a time with milliseconds, coordinates
+// with every digit a double holds.
+DBImageInfo fullPhotoRecord(const QString& path);
+
+// Every field of a record, as one text to compare.
+QString describe(const DBImageInfo& info);
+
 // A thumbnail record of `path` holding `bmp`.
 DBImageThumbnail thumbnailRecord(const QString& path, const QByteArray& bmp);
+
+class ThumbnailStore;
+
+// The open catalogue's four thumbnail stores, smallest first.
+QList<ThumbnailStore*> thumbnailStores();
+
+// How many of the four stores hold a row for path.
+int thumbnailRows(const QString& path);
+
+// Writes info into the open catalogue's image table, and `bmp` as its
+// thumbnail into each of the four stores unless it is empty; the row's id.
+int catalogued(DBImageInfo info, const QByteArray& bmp = {});

@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
+#include <velorin/core/sqlitedatabase.h>
 #include <velorin/service/databaseservice.h>
 
 namespace {
@@ -76,6 +78,20 @@ QMap<QString, QString> storedSchema(const QString& path)
     }
     QSqlDatabase::removeDatabase(name);
     return objects;
+}
+
+QList<QVariantList> selectRows(SQLiteDatabase& table, const QString& sql)
+{
+    QList<QVariantList> rows;
+    QSqlQuery q(table.getDatabase());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < q.record().count(); ++i)
+            row.append(q.value(i));
+        rows.append(row);
+    }
+    return rows;
 }
 
 void PhotoCatalogueTest::SetUp()

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariantList>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +45,22 @@ void writeFile(const QString& path, const QByteArray& bytes);
 QMap<QString, QString> storedSchema(const QString& path);
 
 class DatabaseService;
+class SQLiteDatabase;
+
+// Every row of a statement run on this thread's connection to table, each as
+// its column values; a failed statement is a test failure.
+QList<QVariantList> selectRows(SQLiteDatabase& table, const QString& sql);
+// The first value of the first row; null when there is none.
+inline QVariant selectValue(SQLiteDatabase& table, const QString& sql)
+{
+    return selectRows(table, sql).value(0).value(0);
+}
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 // A temporary HOME with the photo side of the catalogue open on this thread
 // for the length of the test.
