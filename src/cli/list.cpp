@@ -53,7 +53,7 @@ QString cameraDate(const DBImageInfo& info)
     now.mediaModifyDate = file.lastModified();
     now.fileSize = file.size();
     _EXIF_INFORMATION exif{};
-    if (!file.isFile() || !KivPhotoFiles::isSavedFileState(info.mediaModifyDate, info.fileSize, now)
+    if (!file.isFile() || !velorin::isSavedFileState(info.mediaModifyDate, info.fileSize, now)
         || GetImageExif(reinterpret_cast<const unsigned short*>(info.fullPath.utf16()), &exif) != 1)
         return {};
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;

@@ -52,6 +52,7 @@
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/photo/kivphototags.h>
 #include <velorin/photo/photoupdateflag.h>
+#include <velorin/photo/photowriter.h>
 
 #include <velorin/views/kivphotofilessort.h>
 #include <velorin/views/kivviewphotofile.h>

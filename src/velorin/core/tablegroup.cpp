@@ -49,3 +49,16 @@ void closeConnections(std::span<SQLiteDatabase* const> tables)
 }
 
 } // namespace velorin::tablegroup
+
+namespace velorin {
+
+TableGroupOperations::~TableGroupOperations() = default;
+
+void TableGroupOperations::beginTransaction() { tablegroup::beginTransaction(groupTables()); }
+void TableGroupOperations::endTransaction() { tablegroup::endTransaction(groupTables()); }
+void TableGroupOperations::synchronousOff() { tablegroup::setSynchronous(groupTables(), false); }
+void TableGroupOperations::synchronousOn() { tablegroup::setSynchronous(groupTables(), true); }
+void TableGroupOperations::threadOpenConnection() { tablegroup::openConnections(groupTables()); }
+void TableGroupOperations::threadCloseConnection() { tablegroup::closeConnections(groupTables()); }
+
+} // namespace velorin

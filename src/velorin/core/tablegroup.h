@@ -3,6 +3,7 @@
 #include <velorin/global.h>
 
 #include <span>
+#include <vector>
 
 class SQLiteDatabase;
 
@@ -22,3 +23,26 @@ VELORIN_EXPORT void openConnections(std::span<SQLiteDatabase* const> tables);
 VELORIN_EXPORT void closeConnections(std::span<SQLiteDatabase* const> tables);
 
 } // namespace velorin::tablegroup
+
+namespace velorin {
+
+// The batch operations a collection offers applications around long runs of
+// writes, over the group of tables it writes (tablegroup above). A
+// collection derives from it and names its group.
+class VELORIN_EXPORT TableGroupOperations
+{
+public:
+    void beginTransaction();
+    void endTransaction();
+    void synchronousOff();
+    void synchronousOn();
+    void threadOpenConnection();
+    void threadCloseConnection();
+
+protected:
+    virtual ~TableGroupOperations();
+    // The collection's tables, in the order transactions begin and commit.
+    virtual std::vector<SQLiteDatabase*> groupTables() = 0;
+};
+
+} // namespace velorin

@@ -1,7 +1,5 @@
 #include "cataloguetables.h"
 
-#include <initializer_list>
-
 #include <velorin/core/dberror.h>
 
 namespace velorin {
@@ -78,8 +76,7 @@ void CatalogueTables::open(bool mode)
     failure.check(albumInfoDB.createTable());
     failure.check(imageInfoDB.createTable());
     imageInfoDB.createIndex();
-    for (ThumbnailStore* store : std::initializer_list<ThumbnailStore*>{
-             &imageThumbnailMiniDB, &imageThumbnailSmallDB, &imageThumbnailMediumDB, &imageThumbnailLargeDB}) {
+    for (ThumbnailStore* store : imageThumbnailStores()) {
         failure.check(store->createTable());
         store->createIndex();
     }
@@ -96,9 +93,7 @@ void CatalogueTables::open(bool mode)
     failure.check(onlineAlbumInfoDB.createTable());
     failure.check(onlineImageInfoDB.createTable());
     onlineImageInfoDB.createIndex();
-    for (ThumbnailStore* store : std::initializer_list<ThumbnailStore*>{
-             &onlineImageThumbnailMiniDB, &onlineImageThumbnailSmallDB, &onlineImageThumbnailMediumDB,
-             &onlineImageThumbnailLargeDB}) {
+    for (ThumbnailStore* store : onlineImageThumbnailStores()) {
         failure.check(store->createTable());
         store->createIndex();
     }
@@ -113,6 +108,17 @@ void CatalogueTables::close()
         for (SQLiteDatabase* table : videoSideTables())
             table->closeConnection();
     }
+}
+
+std::array<ThumbnailStore*, 4> CatalogueTables::imageThumbnailStores()
+{
+    return {&imageThumbnailMiniDB, &imageThumbnailSmallDB, &imageThumbnailMediumDB, &imageThumbnailLargeDB};
+}
+
+std::array<ThumbnailStore*, 4> CatalogueTables::onlineImageThumbnailStores()
+{
+    return {&onlineImageThumbnailMiniDB, &onlineImageThumbnailSmallDB, &onlineImageThumbnailMediumDB,
+            &onlineImageThumbnailLargeDB};
 }
 
 std::array<SQLiteDatabase*, 21> CatalogueTables::photoSideTables()

@@ -54,6 +54,11 @@ public:
     // Closes this thread's connections to the side of the last open().
     void close();
 
+    // The four thumbnail stores of local and of online photos: mini, small,
+    // medium, large.
+    std::array<ThumbnailStore*, 4> imageThumbnailStores();
+    std::array<ThumbnailStore*, 4> onlineImageThumbnailStores();
+
     AlbumFileListDB* getAlbumFileListDB() { return &albumFileListDB; }
     AlbumInfoDB* getAlbumInfoDB() { return &albumInfoDB; }
     ImageInfoDB* getImageInfoDB() { return &imageInfoDB; }

@@ -1,5 +1,7 @@
 #include "countedlisttable.h"
 
+#include <algorithm>
+
 #include <velorin/core/sqlstatement.h>
 
 CountedListTable::CountedListTable(const TableDescription& description, const char* selectText,
@@ -18,6 +20,14 @@ std::optional<CountedListTable::CountedRow> CountedListTable::findValue(const QS
     if (!row)
         return std::nullopt;
     return CountedRow{row->value(0).toInt(), row->value(1).toInt()};
+}
+
+QStringList CountedListTable::listValuesByName()
+{
+    QStringList values = listValues();
+    std::sort(values.begin(), values.end(),
+              [](const QString& a, const QString& b) { return a.localeAwareCompare(b) < 0; });
+    return values;
 }
 
 QStringList CountedListTable::listValues()

@@ -27,6 +27,9 @@ public:
 
     // Every stored value, in the order the table returns them.
     QStringList listValues();
+    // Every stored value in the user's language's order (the tag and place
+    // lists the photo models give applications).
+    QStringList listValuesByName();
 
     static constexpr const char* SetCountStatement = "update %1 set count=%2 where id=%3";
 

@@ -5,7 +5,7 @@
 #include <velorin/imaging/exifproperties.h>
 #include <velorin/imaging/exifpropertyreader.h>
 #include <velorin/imaging/zellibhelper.h>
-#include <velorin/photo/photosaver.h>
+#include <velorin/photo/photowriter.h>
 #include <velorin/db/cataloguetables.h>
 #include <velorin/core/dberror.h>
 #include <velorin/core/tablegroup.h>

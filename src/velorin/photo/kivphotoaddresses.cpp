@@ -1,7 +1,5 @@
 #include "kivphotoaddresses.h"
 
-#include <algorithm>
-
 #include <velorin/db/cataloguetables.h>
 
 namespace {
@@ -23,11 +21,8 @@ KivPhotoAddresses::~KivPhotoAddresses() = default;
 
 QStringList& KivPhotoAddresses::getAllPhotoFilesAddressList()
 {
-    addressList.clear();
-    if (AddrListDB* table = addressTable()) {
-        addressList = table->listValues();
-        std::sort(addressList.begin(), addressList.end(), caseInsensitiveLessThan);
-    }
+    AddrListDB* table = addressTable();
+    addressList = table ? table->listValuesByName() : QStringList();
     return addressList;
 }
 
@@ -55,9 +50,4 @@ bool KivPhotoAddresses::GetGPSBy(QString& addr, DBAddressInfo& out)
 {
     AddrListDB* table = addressTable();
     return table && table->lookupPosition(addr, out);
-}
-
-bool KivPhotoAddresses::caseInsensitiveLessThan(const QString& a, const QString& b)
-{
-    return a.localeAwareCompare(b) < 0;
 }

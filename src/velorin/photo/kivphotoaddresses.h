@@ -41,8 +41,6 @@ public:
     bool GetGPSBy(QString& addr, DBAddressInfo& out);
 
 private:
-    static bool caseInsensitiveLessThan(const QString& a, const QString& b);
-
     QStringList addressList;
     // Not taken by any operation: callers keep place changes on one thread.
     QMutex mutex;

@@ -1,7 +1,5 @@
 #include "kivphotoalbums.h"
 
-#include <array>
-
 #include <QCoreApplication>
 #include <QSqlQuery>
 #include <QThread>
@@ -9,15 +7,8 @@
 #include <velorin/db/sharedstatements.h>
 #include <velorin/db/cataloguetables.h>
 #include <velorin/core/sqlstatement.h>
-#include <velorin/core/tablegroup.h>
 
 namespace {
-
-std::array<SQLiteDatabase*, 2> albumDatabases()
-{
-    velorin::CatalogueTables* s = velorin::catalogueTables();
-    return {s->getAlbumInfoDB(), s->getAlbumFileListDB()};
-}
 
 void readAlbumRow(const QSqlQuery& row, DBAlbumInfo& a)
 {
@@ -235,9 +226,8 @@ bool KivPhotoAlbums::delRecordFromAlbFileListDB(QString& fullPath)
     return true;
 }
 
-void KivPhotoAlbums::beginTransaction() { velorin::tablegroup::beginTransaction(albumDatabases()); }
-void KivPhotoAlbums::endTransaction() { velorin::tablegroup::endTransaction(albumDatabases()); }
-void KivPhotoAlbums::synchronousOff() { velorin::tablegroup::setSynchronous(albumDatabases(), false); }
-void KivPhotoAlbums::synchronousOn() { velorin::tablegroup::setSynchronous(albumDatabases(), true); }
-void KivPhotoAlbums::threadOpenConnection() { velorin::tablegroup::openConnections(albumDatabases()); }
-void KivPhotoAlbums::threadCloseConnection() { velorin::tablegroup::closeConnections(albumDatabases()); }
+std::vector<SQLiteDatabase*> KivPhotoAlbums::groupTables()
+{
+    velorin::CatalogueTables* tables = velorin::catalogueTables();
+    return {tables->getAlbumInfoDB(), tables->getAlbumFileListDB()};
+}

@@ -4,6 +4,7 @@
 #include <velorin/photo/cisloadcancled.h>
 #include <velorin/photo/kivphotoalbum.h>
 #include <velorin/core/collectioncore.h>
+#include <velorin/core/tablegroup.h>
 
 template <>
 struct CollectionKeys<KivPhotoAlbum>
@@ -17,7 +18,7 @@ struct CollectionKeys<KivPhotoAlbum>
 // the order added, announced with the lock held on addition. Every stored
 // album is moved to the application's thread, so that its view follows the
 // photo collection there, whichever thread added it.
-class VELORIN_EXPORT KivPhotoAlbums : public CollectionCore<KivPhotoAlbum>
+class VELORIN_EXPORT KivPhotoAlbums : public CollectionCore<KivPhotoAlbum>, public velorin::TableGroupOperations
 {
     Q_OBJECT
 
@@ -53,13 +54,8 @@ public:
     // A photo left the library: it leaves every album, and albums left
     // empty are removed.
     bool delRecordFromAlbFileListDB(QString& fullPath);
-
-    void beginTransaction();
-    void endTransaction();
-    void synchronousOff();
-    void synchronousOn();
-    void threadOpenConnection();
-    void threadCloseConnection();
+    // The batch operations (TableGroupOperations) work on the album table
+    // and the album file list.
 
 signals:
     void photoAlbumAdded(int iIndex, KivPhotoAlbum* pPhotoAlbum);
@@ -68,6 +64,7 @@ signals:
     void isLoadDatabaseCanceled(bool& bCanceled);
 
 protected:
+    std::vector<SQLiteDatabase*> groupTables() override;
     KivPhotoAlbum* makeStoredCopy(KivPhotoAlbum* source) override;
     void announceAdded(int index, KivPhotoAlbum* album) override;
     void announceUpdated(int index, KivPhotoAlbum* album) override;

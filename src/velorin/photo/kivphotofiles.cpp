@@ -1,38 +1,11 @@
 #include "kivphotofiles.h"
 
-#include <array>
-#include <optional>
 #include <vector>
-
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 #include <velorin/db/sharedstatements.h>
 #include <velorin/db/cataloguetables.h>
-#include <velorin/photo/photosaver.h>
+#include <velorin/photo/photowriter.h>
 #include <velorin/core/sqlstatement.h>
-#include <velorin/core/tablegroup.h>
-
-namespace {
-
-// The image table and the four stores, in the order the batch operations
-// visit them.
-std::array<SQLiteDatabase*, 5> photoDatabases()
-{
-    velorin::CatalogueTables* s = velorin::catalogueTables();
-    return {s->getImageInfoDB(), s->getImageThumbnailMiniDB(), s->getImageThumbnailSmallDB(),
-            s->getImageThumbnailMediumDB(), s->getImageThumbnailLargeDB()};
-}
-
-} // namespace
-
-// Modification times match when their texts to the second do, as the rows
-// have always been compared.
-bool KivPhotoFiles::isSavedFileState(const QVariant& storedDate, const QVariant& storedSize, const DBImageInfo& info)
-{
-    return storedDate.toDateTime().toString(Qt::TextDate) == info.mediaModifyDate.toString(Qt::TextDate)
-        && storedSize.toLongLong() == info.fileSize;
-}
 
 KivPhotoFiles::KivPhotoFiles(QObject* parent)
     : CollectionCore<KivPhotoFile>(parent)
@@ -81,26 +54,26 @@ namespace {
 std::vector<DBImageInfo> readImageRows(const char* statement)
 {
     std::vector<DBImageInfo> rows;
-    velorin::SqlStatement q(*velorin::catalogueTables()->getImageInfoDB(), statement);
-    q.query().setForwardOnly(true); // rows are read once; QtSql need not keep them
-    if (!q.exec())
-        return rows;
-    while (q.next()) {
-        rows.emplace_back();
-        ImageInfoDB::readRecord(q.query(), rows.back());
-    }
+    velorin::catalogueTables()->getImageInfoDB()->selectRecords(
+        statement, [&rows](DBImageInfo&& info) { rows.push_back(std::move(info)); });
     return rows;
 }
 
 } // namespace
 
-// Neither loader clears the collection or skips ids already present.
+// Neither loader clears the collection or skips ids already present. The
+// rows are read to the end, as readImageRows() reads them, straight into
+// the objects the collection keeps, which are then added in row order.
 void KivPhotoFiles::loadRows(const char* statement, CIsLoadCancled* cancel)
 {
-    KivPhotoFile row;
-    for (DBImageInfo& info : readImageRows(statement)) {
-        row.dbInfo = std::move(info);
-        addPhotoFile(&row);
+    std::vector<std::unique_ptr<KivPhotoFile>> rows;
+    velorin::catalogueTables()->getImageInfoDB()->selectRecords(statement, [&rows](DBImageInfo&& info) {
+        rows.push_back(std::make_unique<KivPhotoFile>());
+        rows.back()->dbInfo = std::move(info);
+    });
+    reserveElements(int(rows.size()));
+    for (std::unique_ptr<KivPhotoFile>& row : rows) {
+        adoptElement(std::move(row));
         if (cancel && cancel->isCanceled())
             break;
     }
@@ -109,60 +82,35 @@ void KivPhotoFiles::loadRows(const char* statement, CIsLoadCancled* cancel)
 bool KivPhotoFiles::addPhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, DBImageThumbnail& small,
                                      DBImageThumbnail& medium, DBImageThumbnail& large)
 {
-    ImageInfoDB* images = velorin::catalogueTables()->getImageInfoDB();
-    // mediaModifyDate, fIsDeleted, id, fileSize
-    std::optional<QVariantList> stored;
-    {
-        velorin::SqlStatement q(*images, ImageInfoDB::SelectStateByPath);
-        q.bind(info.fullPath);
-        if (!q.exec())
-            return false; // unknown is not "new": inserting would duplicate the row
-        if (q.next())
-            stored = QVariantList{q.value(0), q.value(1), q.value(2), q.value(3)};
+    switch (velorin::reconcileScannedPhoto(info, {&mini, &small, &medium, &large})) {
+    case velorin::ScannedPhoto::Failed:
+        return false;
+    case velorin::ScannedPhoto::Inserted:
+        if (info.id < 0)
+            return true; // written, but its id could not be read back
+        [[fallthrough]];
+    case velorin::ScannedPhoto::Restored: {
+        // The entry carries the caller's values (for a restored row, the
+        // table keeps its own).
+        KivPhotoFile added;
+        added.setDBImageInfo(info);
+        addPhotoFile(&added);
+        break;
     }
-
-    if (!stored) {
-        if (!velorin::savePhotoThumbnails({&mini, &small, &medium, &large}) || !images->insertRecord(&info))
-            return false;
-        if (const auto id = velorin::selectFirstRow(*images, velorin::sql::SelectIdByPath, {info.fullPath})) {
-            info.id = id->value(0).toInt();
-            KivPhotoFile added;
-            added.setDBImageInfo(info);
-            addPhotoFile(&added);
-            emit sgnSelPhotoFile(findPhotoFileByID(info.id), true);
-        }
-        return true;
-    }
-
-    const int storedId = stored->value(2).toInt();
-    if (stored->value(1).toInt() != 0) {
-        // Back from the trash: only the flag changes in the table; the entry
-        // carries the caller's values.
-        info.id = storedId;
-        if (velorin::SqlStatement(*images, velorin::sql::SetDeletedFlag, {0, info.id}).exec()) {
-            KivPhotoFile added;
-            added.setDBImageInfo(info);
-            addPhotoFile(&added);
-            emit sgnSelPhotoFile(findPhotoFileByID(info.id), true);
-        }
-        return true;
-    }
-
-    if (isSavedFileState(stored->value(0), stored->value(3), info)) {
-        // Unchanged: nothing is written; the entry, when it is in memory,
-        // is announced again and selected. Another thread may remove it
-        // between these calls: it then stays readable (removed entries are
-        // freed with the collection) and the update announces it as missing.
-        if (KivPhotoFile* entry = findPhotoFileByID(storedId)) {
+    case velorin::ScannedPhoto::Unchanged:
+        // Nothing was written; the entry, when it is in memory, is announced
+        // again. Another thread may remove it between these calls: it then
+        // stays readable (removed entries are freed with the collection) and
+        // the update announces it as missing.
+        if (KivPhotoFile* entry = findPhotoFileByID(info.id)) {
             updatePhotoFile(entry);
             emit sgnSelPhotoFile(entry, true);
         }
         return true;
+    case velorin::ScannedPhoto::Rewritten:
+        followRewrittenRow(info);
+        break;
     }
-
-    info.id = storedId;
-    if (!velorin::savePhotoThumbnails({&mini, &small, &medium, &large}) || !rewritePhoto(info))
-        return false;
     emit sgnSelPhotoFile(findPhotoFileByID(info.id), true);
     return true;
 }
@@ -174,20 +122,17 @@ bool KivPhotoFiles::_savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini
     // whose thumbnails are missing gets them filled in: a re-import is how
     // a user repairs a picture.
     const velorin::PhotoSaveResult saved = velorin::savePhotoToDB(info, {&mini, &small, &medium, &large});
-    if (saved == velorin::PhotoSaveResult::Rewritten) {
-        // An entry of this collection follows its rewritten row.
-        KivPhotoFile rewritten;
-        rewritten.setDBImageInfo(info);
-        updatePhotoFile(&rewritten);
-    }
+    if (saved == velorin::PhotoSaveResult::Rewritten)
+        followRewrittenRow(info);
     return saved != velorin::PhotoSaveResult::Failed;
 }
 
-bool KivPhotoFiles::rewritePhoto(DBImageInfo& info)
+// The entry of a row the writer rewrote takes the row's values.
+void KivPhotoFiles::followRewrittenRow(DBImageInfo& info)
 {
-    KivPhotoFile file;
-    file.setDBImageInfo(info);
-    return updatePhotoFileToDB(&file, QPUpdateAll);
+    KivPhotoFile rewritten;
+    rewritten.setDBImageInfo(info);
+    updatePhotoFile(&rewritten);
 }
 
 bool KivPhotoFiles::setDeletedFlag(KivPhotoFile* p, int deleted)
@@ -214,16 +159,8 @@ bool KivPhotoFiles::restorePhotoFileToLib(KivPhotoFile* p)
 
 bool KivPhotoFiles::deletePhotoFileFromDB(KivPhotoFile* p)
 {
-    if (!p)
+    if (!p || !velorin::deletePhotoRows(p->dbInfo.id, p->dbInfo.fullPath))
         return false;
-    velorin::CatalogueTables* tables = velorin::catalogueTables();
-    if (!velorin::SqlStatement(*tables->getImageInfoDB(), velorin::sql::DeleteRowById, {p->dbInfo.id}).exec())
-        return false;
-    for (SQLiteDatabase* store : photoDatabases()) {
-        if (store != tables->getImageInfoDB())
-            velorin::execStatement(store->getDatabase(), velorin::tableStatement(velorin::sql::DeleteByPath, store->getTableName()),
-                                   {p->dbInfo.fullPath});
-    }
     emit photoFilePurged(p->dbInfo);
     deletePhotoFile(p);
     return true;
@@ -234,14 +171,7 @@ bool KivPhotoFiles::saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bR
 {
     if (!p)
         return false;
-    velorin::CatalogueTables* tables = velorin::catalogueTables();
-    ImageInfoDB* images = tables->getImageInfoDB();
-    const QString text = QStringLiteral("update ") + images->getTableName() + QStringLiteral(" set ")
-        + QStringLiteral("fullPath=? ") + QStringLiteral(", fIsEdited=%1 ").arg(bRevert ? 0 : 1)
-        + QStringLiteral(", fRotateAngle=%1 ").arg(p->dbInfo.fRotateAngle)
-        + QStringLiteral(", fileSize=%1 ").arg(p->dbInfo.fileSize) + QStringLiteral(", mediaModifyDate=? ")
-        + QStringLiteral("where id=%1").arg(p->dbInfo.id);
-    const bool written = velorin::execStatement(images->getDatabase(), text, {newPath, p->dbInfo.mediaModifyDate});
+    const bool written = velorin::movePhotoRow(p->dbInfo, newPath, bRevert);
 
     const QString oldPath = p->dbInfo.fullPath;
     p->dbInfo.fullPath = newPath;
@@ -253,12 +183,7 @@ bool KivPhotoFiles::saveModifiedPhoto(KivPhotoFile* p, QString& newPath, bool bR
     const bool thumbnailsSaved = velorin::savePhotoThumbnails({&mini, &small, &medium, &large});
     if (written)
         updatePhotoFile(p);
-
-    AlbumFileListDB* albumEntries = tables->getAlbumFileListDB();
-    const QString moveEntries = QStringLiteral("update ") + albumEntries->getTableName() + QStringLiteral(" set ")
-        + QString::fromLatin1(AlbumFileListDB::SetPathFragment)
-        + QString::fromLatin1(AlbumFileListDB::WhereFileId).arg(p->dbInfo.id);
-    const bool entriesMoved = velorin::execStatement(albumEntries->getDatabase(), moveEntries, {newPath});
+    const bool entriesMoved = velorin::movePhotoAlbumEntries(p->dbInfo.id, newPath);
     return written && thumbnailsSaved && entriesMoved;
 }
 
@@ -273,13 +198,7 @@ bool KivPhotoFiles::saveRotateAngle(KivPhotoFile* p, QPhotoUpdateFlag flags)
 bool KivPhotoFiles::saveThumbnail(DBImageThumbnail& mini, DBImageThumbnail& small, DBImageThumbnail& medium,
                                   DBImageThumbnail& large)
 {
-    velorin::CatalogueTables* s = velorin::catalogueTables();
-    // All four are attempted, whatever the earlier ones gave.
-    const bool m = s->getImageThumbnailMiniDB()->saveRecord(&mini);
-    const bool sm = s->getImageThumbnailSmallDB()->saveRecord(&small);
-    const bool me = s->getImageThumbnailMediumDB()->saveRecord(&medium);
-    const bool l = s->getImageThumbnailLargeDB()->saveRecord(&large);
-    return m && sm && me && l;
+    return velorin::savePhotoThumbnails({&mini, &small, &medium, &large});
 }
 
 bool KivPhotoFiles::restoreDBImageInfo4LostImageFile(KivPhotoFile* p, DBImageThumbnail& mini, DBImageThumbnail& small,
@@ -339,9 +258,7 @@ bool KivPhotoFiles::updatePhotoFileToDB(KivPhotoFile* file, QPhotoUpdateFlag fla
 {
     if (!file)
         return false;
-    ImageInfoDB* images = velorin::catalogueTables()->getImageInfoDB();
-    const auto update = velorin::buildPhotoUpdate(images->getTableName(), file->dbInfo, flags);
-    if (!update.exec(images->getDatabase(), file->dbInfo.id))
+    if (!velorin::writePhotoColumns(file->dbInfo, flags))
         return false;
     updatePhotoFile(file);
     return true;
@@ -362,9 +279,7 @@ bool KivPhotoFiles::HasTitle(QString& name)
         .has_value();
 }
 
-void KivPhotoFiles::beginTransaction() { velorin::tablegroup::beginTransaction(photoDatabases()); }
-void KivPhotoFiles::endTransaction() { velorin::tablegroup::endTransaction(photoDatabases()); }
-void KivPhotoFiles::synchronousOff() { velorin::tablegroup::setSynchronous(photoDatabases(), false); }
-void KivPhotoFiles::synchronousOn() { velorin::tablegroup::setSynchronous(photoDatabases(), true); }
-void KivPhotoFiles::threadOpenConnection() { velorin::tablegroup::openConnections(photoDatabases()); }
-void KivPhotoFiles::threadCloseConnection() { velorin::tablegroup::closeConnections(photoDatabases()); }
+std::vector<SQLiteDatabase*> KivPhotoFiles::groupTables()
+{
+    return velorin::photoWriteTables();
+}

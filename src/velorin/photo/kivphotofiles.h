@@ -6,6 +6,7 @@
 #include <velorin/photo/kivphotofile.h>
 #include <velorin/photo/photoupdateflag.h>
 #include <velorin/core/collectioncore.h>
+#include <velorin/core/tablegroup.h>
 
 #include <QList>
 #include <QStringList>
@@ -33,7 +34,7 @@ struct CollectionKeys<KivPhotoFile>
 // the add, update and save operations from their own threads (after
 // threadOpenConnection()); the signals then come from those threads, and
 // receivers on the GUI thread get them through queued connections.
-class VELORIN_EXPORT KivPhotoFiles : public CollectionCore<KivPhotoFile>
+class VELORIN_EXPORT KivPhotoFiles : public CollectionCore<KivPhotoFile>, public velorin::TableGroupOperations
 {
     Q_OBJECT
 
@@ -84,10 +85,6 @@ public:
     // Both are false when a read or a write failed (lastDbError() says why).
     bool _savePhotoFileToDB(DBImageInfo& info, DBImageThumbnail& mini, DBImageThumbnail& small,
                             DBImageThumbnail& medium, DBImageThumbnail& large);
-    // Whether a row's stored modification date and size (as the save-state
-    // statement reads them) describe the file info was made from: the test
-    // by which a save leaves a row alone.
-    static bool isSavedFileState(const QVariant& storedDate, const QVariant& storedSize, const DBImageInfo& info);
 
     // Writes the columns selected by `flags`, then copies the whole record
     // into the stored entry. False with no column selected.
@@ -133,13 +130,9 @@ public:
     // later row on a tie, trash included); -1 when there is none.
     int getLatestPhotoRollID();
 
-    // On this thread's connections of the image table and the four stores.
-    void beginTransaction();
-    void endTransaction();
-    void synchronousOff();
-    void synchronousOn();
-    void threadOpenConnection();
-    void threadCloseConnection();
+    // The batch operations (beginTransaction() and its sisters, from
+    // TableGroupOperations) work on this thread's connections of the four
+    // thumbnail stores and the image table, committed in that order.
 
 signals:
     void photoFileAdded(int iIndex, KivPhotoFile* pPhotoFile);
@@ -152,6 +145,7 @@ signals:
     void photoFilePurged(const DBImageInfo& info);
 
 protected:
+    std::vector<SQLiteDatabase*> groupTables() override;
     void announceAdded(int index, KivPhotoFile* file) override;
     void announceUpdated(int index, KivPhotoFile* file) override;
     void announceDeleted(KivPhotoFile* file) override;
@@ -159,6 +153,5 @@ protected:
 private:
     void loadRows(const char* statement, CIsLoadCancled* cancel);
     bool setDeletedFlag(KivPhotoFile* p, int deleted);
-    // Writes every column of info to the row info.id and refreshes memory.
-    bool rewritePhoto(DBImageInfo& info);
+    void followRewrittenRow(DBImageInfo& info);
 };

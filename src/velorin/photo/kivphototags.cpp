@@ -1,7 +1,5 @@
 #include "kivphototags.h"
 
-#include <algorithm>
-
 #include <velorin/db/cataloguetables.h>
 
 namespace {
@@ -23,11 +21,8 @@ KivPhotoTags::~KivPhotoTags() = default;
 
 QStringList& KivPhotoTags::getAllPhotoFilesTagList()
 {
-    tagList.clear();
-    if (TagListDB* table = tagTable()) {
-        tagList = table->listValues();
-        std::sort(tagList.begin(), tagList.end(), caseInsensitiveLessThan);
-    }
+    TagListDB* table = tagTable();
+    tagList = table ? table->listValuesByName() : QStringList();
     return tagList;
 }
 
@@ -56,9 +51,4 @@ bool KivPhotoTags::deletePhotoTagToDB(QString& tag)
         return false;
     table->removeTagUse(tag);
     return true;
-}
-
-bool KivPhotoTags::caseInsensitiveLessThan(const QString& a, const QString& b)
-{
-    return a.localeAwareCompare(b) < 0;
 }

@@ -38,8 +38,6 @@ public:
     bool deletePhotoTagToDB(QString& tag);
 
 private:
-    static bool caseInsensitiveLessThan(const QString& a, const QString& b);
-
     QStringList tagList;
     // Not taken by any operation: callers keep tag changes on one thread.
     QMutex mutex;
