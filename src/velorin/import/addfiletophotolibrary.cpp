@@ -319,12 +319,8 @@ bool AddFileToPhotoLibrary::addPhotoFiles(QList<QString>& paths)
     // database, a folder that cannot be created): every file fails with it,
     // undecoded.
     const QString unusable = velorin::describeDbError(velorin::lastDbError());
-    ImageInfoDB* images = catalogue->getImageInfoDB();
-    // Commit order: the thumbnail stores before the image table, so that a
-    // row is never committed without its thumbnails.
-    const std::array<SQLiteDatabase*, 5> tables = {
-        catalogue->getImageThumbnailMiniDB(), catalogue->getImageThumbnailSmallDB(),
-        catalogue->getImageThumbnailMediumDB(), catalogue->getImageThumbnailLargeDB(), images};
+    // Thumbnail stores first, then the image table (the commit order).
+    const std::vector<SQLiteDatabase*> tables = velorin::photoWriteTables();
     velorin::tablegroup::openConnections(tables);
 
     // What each file needs, from the rows as they stand: current files are
