@@ -82,11 +82,10 @@ protected:
         ImageInfoDB::readRecord(query, info);
         return info;
     }
-    int rowCount()
+    int rowCount(const char* what = "*")
     {
-        QSqlQuery query(service->getImageInfoDB()->getDatabase());
-        query.exec(QStringLiteral("select count(*) from ImageInfo"));
-        return query.next() ? query.value(0).toInt() : -1;
+        return selectValue(*service->getImageInfoDB(), QStringLiteral("select count(%1) from ImageInfo").arg(QLatin1String(what)))
+            .toInt();
     }
     QString copyOf(const QString& source, const QString& name)
     {
@@ -211,7 +210,5 @@ TEST_F(AddFileToPhotoLibraryTest, TwoWorkersAtOnceStoreEveryPicture)
     workers[1].wait();
     EXPECT_EQ(failed.load(), 0);
     EXPECT_EQ(rowCount(), 60);
-    QSqlQuery q(service->getImageInfoDB()->getDatabase());
-    ASSERT_TRUE(q.exec(QStringLiteral("select count(distinct fullPath) from ImageInfo")) && q.next());
-    EXPECT_EQ(q.value(0).toInt(), 60);
+    EXPECT_EQ(rowCount("distinct fullPath"), 60);
 }

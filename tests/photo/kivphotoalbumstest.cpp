@@ -15,13 +15,7 @@ namespace {
 class AlbumsTest : public PhotoCatalogueTest
 {
 protected:
-    int catalogued(const QString& path)
-    {
-        DBImageInfo info = photoRecord(path);
-        service->getImageInfoDB()->insertRecord(&info);
-        const auto id = velorin::selectFirstRow(*service->getImageInfoDB(), velorin::sql::SelectIdByPath, {path});
-        return id ? id->value(0).toInt() : -1;
-    }
+    int catalogued(const QString& path) { return ::catalogued(photoRecord(path)); }
 
     // An album row with memberships (path, fileID) written straight to the tables.
     QString storedAlbum(const QString& name, const QList<QPair<QString, int>>& members)
@@ -42,12 +36,8 @@ protected:
 
     QList<QVariantList> entries()
     {
-        QList<QVariantList> rows;
-        QSqlQuery q(service->getAlbumFileListDB()->getDatabase());
-        q.exec(QStringLiteral("select albumGUID, fullPath, fileID from AlbumFileList order by id"));
-        while (q.next())
-            rows.append({q.value(0), q.value(1), q.value(2).toInt()});
-        return rows;
+        return selectRows(*service->getAlbumFileListDB(), QStringLiteral("select albumGUID, fullPath, "
+                                                                         "cast(fileID as integer) from AlbumFileList order by id"));
     }
 };
 

@@ -19,28 +19,17 @@ protected:
     {
         DBImageInfo info = photoRecord(path);
         info.fRotateAngle = angle;
-        EXPECT_TRUE(service->getImageInfoDB()->insertRecord(&info));
-        DBImageThumbnail t = thumbnailRecord(path, quadrantBmp(40, 20));
-        for (ThumbnailStore* store :
-             std::initializer_list<ThumbnailStore*>{service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
-                                                    service->getImageThumbnailMediumDB(),
-                                                    service->getImageThumbnailLargeDB()})
-            EXPECT_TRUE(store->insertRecord(&t));
+        catalogued(info, quadrantBmp(40, 20));
         KivPhotoFile photo;
         photo.setDBImageInfo(info);
         return photo;
     }
 
-    void dropThumbnails(const QString& path)
+    void dropThumbnails(QString path)
     {
-        QString p = path;
-        for (ThumbnailStore* store :
-             std::initializer_list<ThumbnailStore*>{service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
-                                                    service->getImageThumbnailMediumDB(),
-                                                    service->getImageThumbnailLargeDB()})
-            store->deleteRecord(p);
+        for (ThumbnailStore* store : thumbnailStores())
+            store->deleteRecord(path);
     }
-
 };
 
 TEST_F(KivPhotoFileTest, StoredAngleRotatesWithATruncatingRemainder)

@@ -81,6 +81,14 @@ TEST_F(TagAndPlaceModelsTest, TagsAreCountedInAndOut)
     EXPECT_FALSE(service->getTagListDB()->findValue(sea)) << "the last photo takes the row with it";
     EXPECT_TRUE(tags.deletePhotoTagToDB(sea));
     EXPECT_EQ(tags.getAllPhotoFilesTagList(), QStringList{sky});
+
+    // Letter case makes another tag; a rename keeps the count.
+    QString capital = QStringLiteral("Sky"), renamed = QStringLiteral("ocean");
+    EXPECT_TRUE(tags.addPhotoTagToDB(capital));
+    EXPECT_EQ(tagCount(sky), 1);
+    EXPECT_TRUE(service->getTagListDB()->updateRecord(sky, renamed));
+    EXPECT_EQ(tagCount(renamed), 1);
+    EXPECT_EQ(service->getTagListDB()->queryRecord(), (QStringList{QStringLiteral("ocean"), QStringLiteral("Sky")}));
 }
 
 TEST_F(TagAndPlaceModelsTest, ListsFollowTheLocalesCollation)
@@ -142,6 +150,17 @@ TEST_F(TagAndPlaceModelsTest, PlacesKeepTheFirstPhotosPosition)
     EXPECT_TRUE(places.deletePhotoAddressToDB(bergen));
     EXPECT_FALSE(places.GetGPSBy(bergen, found));
     EXPECT_TRUE(places.getAllPhotoFilesAddressList().isEmpty());
+
+    // A default record has no position; a stored count below one (written
+    // by hand) also removes the place.
+    DBAddressInfo plain;
+    plain.addr = bergen;
+    ASSERT_TRUE(places.addPhotoAddressToDB(plain));
+    ASSERT_TRUE(places.GetGPSBy(bergen, found));
+    EXPECT_EQ(std::tuple(found.latitude, found.longitude, found.altitude), std::tuple(10000.0, 10000.0, -10000000.0));
+    selectRows(*service->getAddrListDB(), QStringLiteral("update AddrList set count=0"));
+    EXPECT_TRUE(places.deletePhotoAddressToDB(bergen));
+    EXPECT_TRUE(service->getAddrListDB()->queryRecord().isEmpty());
 }
 
 TEST_F(TagAndPlaceModelsTest, QuotesAndStatementTextAreStoredAsTheyAre)

@@ -15,35 +15,15 @@ namespace {
 class MaintenanceTest : public PhotoCatalogueTest
 {
 protected:
-    // Inserts a row with four thumbnails and returns its id.
-    int catalogued(DBImageInfo info)
-    {
-        DBImageThumbnail t = thumbnailRecord(info.fullPath, quadrantBmp(8, 8));
-        KivPhotoFiles bulk;
-        DBImageThumbnail a = t, b = t, c = t, d = t;
-        bulk._savePhotoFileToDB(info, a, b, c, d);
-        const auto id = velorin::selectFirstRow(*service->getImageInfoDB(), velorin::sql::SelectIdByPath, {info.fullPath});
-        return id ? id->value(0).toInt() : -1;
-    }
+    // A row with four thumbnails; its id.
+    int catalogued(const DBImageInfo& info) { return ::catalogued(info, quadrantBmp(8, 8)); }
 
     QVariantList column(const QString& sql)
     {
         QVariantList values;
-        QSqlQuery q(service->getImageInfoDB()->getDatabase());
-        q.exec(sql);
-        while (q.next())
-            values.append(q.value(0));
+        for (const QVariantList& row : selectRows(*service->getImageInfoDB(), sql))
+            values.append(row.value(0));
         return values;
-    }
-
-    int thumbnailRows(const QString& path)
-    {
-        int rows = 0;
-        for (ThumbnailStore* store : std::initializer_list<ThumbnailStore*>{
-                 service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
-                 service->getImageThumbnailMediumDB(), service->getImageThumbnailLargeDB()})
-            rows += velorin::selectFirstRow(*store, velorin::sql::SelectThumbnailByPath, {path}) ? 1 : 0;
-        return rows;
     }
 };
 
@@ -133,11 +113,8 @@ TEST_F(MaintenanceTest, FacadeCreatesOnceAndDeletesAll)
     facade->Initialize(false);
     EXPECT_EQ(facade->getDeletedPhotoFiles(), trash) << "the photo side stays";
     facade->UnInitialize();
-    EXPECT_EQ(facade->getKivPhotoFiles(), nullptr);
-    EXPECT_EQ(facade->getDeletedPhotoFiles(), nullptr);
-    EXPECT_EQ(facade->getKivPhotoTags(), nullptr);
-    EXPECT_EQ(facade->getKivPhotoAddresses(), nullptr);
-    EXPECT_EQ(facade->getKivPhotoAlbums(), nullptr);
+    EXPECT_FALSE(facade->getKivPhotoFiles() || facade->getDeletedPhotoFiles() || facade->getKivPhotoTags()
+                 || facade->getKivPhotoAddresses() || facade->getKivPhotoAlbums());
     EXPECT_EQ(facade->getKivVideoFiles(), nullptr) << "the video side is not built yet";
 }
 
@@ -166,14 +143,10 @@ TEST_F(MaintenanceTest, EditedPhotoMovesInMemoryAndTable)
     EXPECT_TRUE(p->dbInfo.fIsEdited);
     EXPECT_EQ(updated.count(), 1);
     EXPECT_EQ(library.findPhotoFile(edited), p) << "found under its new path";
-    QSqlQuery q(service->getImageInfoDB()->getDatabase());
-    ASSERT_TRUE(q.exec(QStringLiteral("select fullPath, fIsEdited, fRotateAngle, fileSize, originalPath from ImageInfo")));
-    ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.value(0).toString(), edited);
-    EXPECT_EQ(q.value(1).toInt(), 1);
-    EXPECT_EQ(q.value(2).toInt(), 90);
-    EXPECT_EQ(q.value(3).toLongLong(), 4321);
-    EXPECT_TRUE(q.value(4).isNull()) << "originalPath is kept in memory only";
+    const QVariantList row = selectRows(*service->getImageInfoDB(), QStringLiteral("select fullPath, fIsEdited, "
+                                        "fRotateAngle, fileSize, originalPath from ImageInfo")).value(0);
+    EXPECT_EQ(row.mid(0, 4), (QVariantList{edited, 1, 90, 4321}));
+    EXPECT_TRUE(row.value(4).isNull()) << "originalPath is kept in memory only";
     EXPECT_EQ(thumbnailRows(edited), 4);
     const auto moved = velorin::selectFirstRow(*service->getAlbumFileListDB(),
                                                "select fullPath from %1 where albumGUID=?", {entry.albumGUID});
@@ -224,7 +197,7 @@ TEST_F(MaintenanceTest, PhotoRollQueries)
     DBImageInfo older = photoRecord(QStringLiteral("C:/Roll/old.jpg"), noon.addDays(-3));
     older.fIsPhotoRoll = true;
     older.fIsDeleted = true;
-    catalogued(first);
+    first.id = catalogued(first);
     const int secondId = catalogued(second);
     catalogued(older);
     catalogued(photoRecord(QStringLiteral("/m/not-roll.jpg"), noon.addDays(5)));
@@ -238,7 +211,6 @@ TEST_F(MaintenanceTest, PhotoRollQueries)
     QString one = QStringLiteral("C:/Roll/one.jpg");
     KivPhotoFile present;
     present.dbInfo = first;
-    present.dbInfo.id = catalogued(first);
     library.addPhotoFile(&present);
     library.loadPhotoRoll();
     EXPECT_EQ(library.photoFilesCount(), 2) << "the roll's second photo joins; present and trashed ones do not";
