@@ -50,13 +50,12 @@
 #include <velorin/photo/kivphotoaddresses.h>
 #include <velorin/photo/kivphotofile.h>
 #include <velorin/photo/kivphotofiles.h>
+#include <velorin/photo/kivphotofilessort.h>
 #include <velorin/photo/kivphototags.h>
+#include <velorin/photo/kivviewphotofile.h>
 #include <velorin/photo/photoupdateflag.h>
+#include <velorin/photo/photoviewinterfaces.h>
 #include <velorin/photo/photowriter.h>
-
-#include <velorin/views/kivphotofilessort.h>
-#include <velorin/views/kivviewphotofile.h>
-#include <velorin/views/photoviewinterfaces.h>
 
 #include <velorin/import/addfiletophotolibrary.h>
 #include <velorin/import/supportmediatypes.h>

@@ -7,7 +7,7 @@
 #include <velorin/db/cataloguetables.h>
 #include <velorin/core/sqlstatement.h>
 #include <velorin/core/writetransaction.h>
-#include <velorin/views/kivphotofilessort.h>
+#include <velorin/photo/kivphotofilessort.h>
 
 namespace velorin {
 

@@ -2,8 +2,8 @@
 
 #include <velorin/global.h>
 #include <velorin/photo/kivphotofile.h>
-#include <velorin/views/kivviewphotofile.h>
-#include <velorin/views/photoviewinterfaces.h>
+#include <velorin/photo/kivviewphotofile.h>
+#include <velorin/photo/photoviewinterfaces.h>
 #include <velorin/core/sortedviewcore.h>
 
 enum PhotosSortType {
