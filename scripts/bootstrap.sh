@@ -9,7 +9,7 @@ build=${VELORIN_BUILD_DIR:-$top/build}
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libgl-dev
   libexiv2-dev qt6-image-formats-plugins libheif-dev libraw-dev
   libgtest-dev libgmock-dev
   sqlite3 libimage-exiftool-perl libjpeg-turbo-progs imagemagick python3 libheif-examples

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include <QCoreApplication>
@@ -112,17 +113,35 @@ public:
     bool addElement(T* source)
     {
         QMutexLocker lock(&m_lock);
-        T* stored = makeStoredCopy(source);
-        const int index = int(m_elements.size());
-        m_elements.append(stored);
-        const Slot slot{index, idOf(*stored), pathOf(*stored)};
-        m_slots.insert(stored, slot);
-        if (m_positionsValidBelow == index)
-            m_positionsValidBelow = index + 1;
-        m_byId.append(slot.id, stored);
-        m_byPath.append(slot.path, stored);
-        announceAdded(index, stored);
+        storeAndAnnounce(makeStoredCopy(source));
         return true;
+    }
+
+    // Stores `element` itself, which the collection owns from then on, and
+    // announces it as addElement() does: for loaders that build the objects
+    // to keep rather than have a copy made of each.
+    bool adoptElement(std::unique_ptr<T> element)
+    {
+        QMutexLocker lock(&m_lock);
+        storeAndAnnounce(element.release());
+        return true;
+    }
+
+    // Room for `count` more elements in the vector and the indexes, so that
+    // a loader that knows how many rows it adds does not regrow them on
+    // the way.
+    void reserveElements(int count)
+    {
+        QMutexLocker lock(&m_lock);
+        const qsizetype total = m_elements.size() + count;
+        m_elements.reserve(total);
+        const auto reserve = [total](auto& hash) {
+            if (hash.capacity() < total)
+                hash.reserve(total);
+        };
+        reserve(m_slots);
+        reserve(m_byId.first);
+        reserve(m_byPath.first);
     }
 
     // Assigns `source` to the first entry with its id and announces that
@@ -220,6 +239,21 @@ private:
         QString path;
     };
 
+    // Appends a new stored element and announces it; called with the lock
+    // held.
+    void storeAndAnnounce(T* stored)
+    {
+        const int index = int(m_elements.size());
+        m_elements.append(stored);
+        const Slot slot{index, idOf(*stored), pathOf(*stored)};
+        m_slots.insert(stored, slot);
+        if (m_positionsValidBelow == index)
+            m_positionsValidBelow = index + 1;
+        m_byId.append(slot.id, stored);
+        m_byPath.append(slot.path, stored);
+        announceAdded(index, stored);
+    }
+
     static int idOf(const T& element) { return CollectionKeys<T>::id(element); }
     static QString pathOf(const T& element) { return CollectionKeys<T>::path(element); }
 
@@ -239,11 +273,12 @@ private:
             first.clear();
             more.clear();
         }
+        // One hash lookup for a new key (elements are never null).
         void append(const Key& key, T* element)
         {
-            auto it = first.find(key);
-            if (it == first.end())
-                first.insert(key, element);
+            T*& earliest = first[key];
+            if (!earliest)
+                earliest = element;
             else
                 more[key].append(element);
         }

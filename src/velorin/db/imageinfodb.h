@@ -4,6 +4,8 @@
 #include <velorin/db/records.h>
 #include <velorin/core/sqlitetable.h>
 
+#include <functional>
+
 class QSqlQuery;
 
 // Table ImageInfo in "ImageInfo.db" of the photo data folder: one row per
@@ -24,6 +26,13 @@ public:
 
     // Reads a "select *" row, by position in schema order, into `out`.
     static void readRecord(const QSqlQuery& row, DBImageInfo& out);
+
+    // Runs a "select *" statement of this table ("%1" the table name) on
+    // the calling thread's connection and hands every row, read as
+    // readRecord() reads it, to `each`, in order. False when the statement
+    // failed (lastDbError() says why); rows handed on before a failure
+    // stay handed on.
+    bool selectRecords(const char* statement, const std::function<void(DBImageInfo&&)>& each);
 
     static const TableDescription Description;
 

@@ -2,10 +2,12 @@
 
 // The special members are defaulted here rather than in the header so that
 // each of them is emitted once, in the library, as an exported symbol.
-#define VELORIN_DEFINE_RECORD(Type)                   \
-    Type::Type() = default;                           \
-    Type::Type(const Type&) = default;                \
-    Type& Type::operator=(const Type&) = default;     \
+#define VELORIN_DEFINE_RECORD(Type)                       \
+    Type::Type() = default;                               \
+    Type::Type(const Type&) = default;                    \
+    Type::Type(Type&&) noexcept = default;                \
+    Type& Type::operator=(const Type&) = default;         \
+    Type& Type::operator=(Type&&) noexcept = default;     \
     Type::~Type() = default;
 
 VELORIN_DEFINE_RECORD(DBBaseInfo)

@@ -14,12 +14,16 @@
 // to the second. Coordinates that were never read hold sentinels outside
 // every valid position (latitude and longitude 10000, altitude -10000000).
 
-// Declares the four special members, defined out of line so that each of
-// them is an exported symbol of the library.
-#define VELORIN_RECORD_MEMBERS(Type) \
-    Type();                          \
-    Type(const Type&);               \
-    Type& operator=(const Type&);    \
+// Declares the special members, defined out of line so that each of them
+// is an exported symbol of the library. Moves hand over the texts and
+// blobs without touching their reference counts, so that records can be
+// read into containers and handed on cheaply.
+#define VELORIN_RECORD_MEMBERS(Type)          \
+    Type();                                   \
+    Type(const Type&);                        \
+    Type(Type&&) noexcept;                    \
+    Type& operator=(const Type&);             \
+    Type& operator=(Type&&) noexcept;         \
     ~Type()
 
 namespace velorin {
