@@ -141,11 +141,6 @@ protected:
     const QString dng = root() + u"/camera.DNG"_s;
 };
 
-QImage thumbnail(const QString& path, int box)
-{
-    return QImage::fromData(ZellibHelper().GetThumbnailUseZelLib(u16(path), box, box, nullptr, nullptr, true, 0));
-}
-
 bool markedWhite(const QImage& image)
 {
     const QRgb p = image.pixel(image.width() / 2, image.height() / 2);
@@ -164,7 +159,7 @@ TEST_F(CodecPictureTest, PicturesStandUpright)
     for (const QString& path : {heic, turned, dng, dng}) {
         threads.emplace_back([&, path] {
             for (int box : {64, 128, 256, 384}) {
-                const QImage image = thumbnail(path, box);
+                const QImage image = thumbnailOf(path, box);
                 EXPECT_EQ(image.size(), Upright.scaled(box, box, Qt::KeepAspectRatio)) << qPrintable(path) << box;
                 expectUpright(image, path + QString::number(box));
                 EXPECT_TRUE(path != dng || markedWhite(image) == (box <= 128)) << box;
@@ -229,7 +224,7 @@ TEST_F(CodecPictureTest, BrokenFiles)
     for (const QString& path : broken) {
         QElapsedTimer clock;
         clock.start();
-        EXPECT_TRUE(thumbnail(path, 128).isNull() && ZellibHelper().GetPicture(u16(path)).isEmpty()) << qPrintable(path);
+        EXPECT_TRUE(thumbnailOf(path, 128).isNull() && ZellibHelper().GetPicture(u16(path)).isEmpty()) << qPrintable(path);
         _EXIF_INFORMATION info;
         GetImageExif(u16(path), &info);
         EXPECT_LT(clock.elapsed(), 5000) << qPrintable(path);
@@ -237,11 +232,11 @@ TEST_F(CodecPictureTest, BrokenFiles)
 
     // The preview lies before the raw data, which LibRaw finds cut short.
     for (const QString& path : {cut(dng, 2000), cut(dng, QFileInfo(dng).size() - 100)}) {
-        const QImage image = thumbnail(path, 256);
+        const QImage image = thumbnailOf(path, 256);
         EXPECT_EQ(image.size(), QSize(128, 96)) << qPrintable(path);
         expectUpright(image, path);
         EXPECT_TRUE(markedWhite(image)) << qPrintable(path);
     }
     QFile::copy(jpeg, root() + u"/disguised.cr2"_s);
-    expectUpright(thumbnail(root() + u"/disguised.cr2"_s, 128), u"disguised"_s);
+    expectUpright(thumbnailOf(root() + u"/disguised.cr2"_s, 128), u"disguised"_s);
 }

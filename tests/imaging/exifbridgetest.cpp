@@ -22,23 +22,12 @@ using namespace velorin::exif;
 
 namespace {
 
-template<typename T>
-QByteArray raw(const T& value)
-{
-    return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
 QByteArray rationals(std::initializer_list<std::pair<quint32, quint32>> values)
 {
     QByteArray bytes;
     for (const auto& [num, den] : values)
         bytes += raw(num) + raw(den);
     return bytes;
-}
-
-QByteArray text(const QString& t)
-{
-    return QByteArray(reinterpret_cast<const char*>(t.utf16()), (t.size() + 1) * 2);
 }
 
 QString textOf(const QByteArray& bytes)
@@ -150,12 +139,12 @@ QHash<int, QByteArray> everyProperty()
     QHash<int, QByteArray> p;
     const QString unicode = QStringLiteral("Stra\u00DFe \u65E5\u672C");
     for (int id : {11007, 11008, 11019, 11021, 11555, 11557, 11901, 11902, 11909, 11921, 11933, 11946, 11949, 11958})
-        p[id] = text(QStringLiteral("text of %1").arg(id));
+        p[id] = utf16z(QStringLiteral("text of %1").arg(id));
     for (int id : {11903, 11904, 11905, 11906, 11907, 11523})
-        p[id] = text(unicode + QString::number(id));
-    p[11020] = text(QStringLiteral("2024:03:07 09:05:03"));
-    p[11508] = text(QStringLiteral("2023:07:14 15:42:07"));
-    p[11509] = text(QStringLiteral("2023:07:14 15:42:08"));
+        p[id] = utf16z(unicode + QString::number(id));
+    p[11020] = utf16z(QStringLiteral("2024:03:07 09:05:03"));
+    p[11508] = utf16z(QStringLiteral("2023:07:14 15:42:07"));
+    p[11509] = utf16z(QStringLiteral("2023:07:14 15:42:08"));
     quint32 n = 3;
     for (int id : {11014, 11015, 11501, 11502, 11511, 11513, 11516, 11517, 11521, 11533, 11539, 11548, 11707})
         p[id] = rationals({{n++, 7}});
@@ -172,8 +161,8 @@ QHash<int, QByteArray> everyProperty()
     p[11530] = raw(quint32(480));
     p[11507] = QByteArray("0231");
     p[11701] = QByteArray("\x02\x03\x00\x00", 4);
-    p[11702] = text(QStringLiteral("S"));
-    p[11704] = text(QStringLiteral("W"));
+    p[11702] = utf16z(QStringLiteral("S"));
+    p[11704] = utf16z(QStringLiteral("W"));
     p[11703] = rationals({{33, 1}, {5123, 100}, {0, 1}});
     p[11705] = rationals({{70, 1}, {39, 1}, {4512, 1000}});
     return p;
@@ -231,7 +220,7 @@ TEST(ExifBridgeTest, WrittenTagsFollowTheStandard)
     QHash<int, QByteArray> properties;
     properties[ExifPropGpsLatitude] = rationals({{10, 1}, {0, 1}, {0, 1}});
     properties[ExifPropOrientation] = raw(quint16(0));
-    properties[ExifPropMake] = text(QString());
+    properties[ExifPropMake] = utf16z(QString());
     QByteArray file = encoded(QImage(8, 8, QImage::Format_RGB32), "jpeg");
     ASSERT_TRUE(writeMetadata(file, properties));
     QTemporaryDir dir;
@@ -275,7 +264,7 @@ TEST(ExifBridgeTest, OtherFormatsAreLeftAlone)
     for (QByteArray bytes : {QByteArray(), QByteArray("not a picture at all"), riff,
                              encoded(QImage(8, 8, QImage::Format_RGB32), "bmp")}) {
         const QByteArray before = bytes;
-        EXPECT_FALSE(writeMetadata(bytes, {{ExifPropMake, text(QStringLiteral("Canon"))}}));
+        EXPECT_FALSE(writeMetadata(bytes, {{ExifPropMake, utf16z(QStringLiteral("Canon"))}}));
         EXPECT_EQ(bytes, before);
     }
 }

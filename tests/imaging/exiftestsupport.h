@@ -1,10 +1,12 @@
 #pragma once
 
-// Shared by the EXIF tests: the real camera files fetched from Debian,
-// exiftool as the independent reading of each file, and pictures made with
-// ImageMagick and exiftool.
+// Shared by the imaging tests: the real camera files fetched from Debian,
+// exiftool as the independent reading of each file, pictures made with
+// ImageMagick and exiftool, raw property values, and pictures in and out of
+// the picture class.
 
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +15,9 @@
 #include <QStringList>
 
 #include <gtest/gtest.h>
+
+#include <velorin/imaging/zelpicture.h>
+#include <velorin/imaging/zellibhelper.h>
 
 #include "support/media.h"
 
@@ -74,4 +79,54 @@ inline void makeTaggedJpeg(const QString& path, const QStringList& tags,
 inline QString fromU16(const unsigned short* text)
 {
     return text ? QString::fromUtf16(reinterpret_cast<const char16_t*>(text)) : QString();
+}
+
+// The bytes of a value as a property holds them.
+template <typename T>
+QByteArray raw(const T& value)
+{
+    return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+inline QByteArray ratio(qint32 num, qint32 den)
+{
+    return raw(num) + raw(den);
+}
+
+// A text property: UTF-16 with its terminating zero.
+inline QByteArray utf16z(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), (text.size() + 1) * 2);
+}
+
+// A picture holding image as layer 1, as DibDataToPicture or a decode makes
+// it; and one released at the end of a scope.
+inline PubImage::ZelPicture* pictureOf(const QImage& image)
+{
+    PubImage::ZelPicture* picture = PubImage::ZelPicture::create();
+    picture->setSize(image.size());
+    picture->insertLayer(1, PubImage::ZelLayer::fromImage(image));
+    return picture;
+}
+
+struct Picture
+{
+    explicit Picture(PubImage::ZelPicture* p = nullptr) : p(p) {}
+    ~Picture() { Zel0Release(p); }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+    PubImage::ZelPicture* operator->() const { return p; }
+    PubImage::ZelPicture* p;
+};
+
+inline QImage fromBmp(const QByteArray& blob)
+{
+    return QImage::fromData(blob, "BMP");
+}
+
+// The thumbnail of a file fitted to a square box, upright and turned
+// clockwise by rotate; its size in *w and *h.
+inline QImage thumbnailOf(const QString& path, int box, int rotate = 0, int* w = nullptr, int* h = nullptr)
+{
+    return fromBmp(ZellibHelper().GetThumbnailUseZelLib(u16(path), box, box, w, h, true, rotate));
 }

@@ -20,25 +20,6 @@ using PubImage::ZelPicture;
 
 namespace {
 
-// Releases a picture at the end of a scope.
-struct Picture
-{
-    explicit Picture(ZelPicture* p = nullptr) : p(p) {}
-    ~Picture() { Zel0Release(p); }
-    Picture(const Picture&) = delete;
-    Picture& operator=(const Picture&) = delete;
-    ZelPicture* operator->() const { return p; }
-    ZelPicture* p;
-};
-
-ZelPicture* pictureOf(const QImage& image)
-{
-    ZelPicture* picture = ZelPicture::create();
-    picture->setSize(image.size());
-    picture->insertLayer(1, PubImage::ZelLayer::fromImage(image));
-    return picture;
-}
-
 QString textProperty(const ZelPicture* picture, int id)
 {
     const QByteArray bytes = picture->property(id);
