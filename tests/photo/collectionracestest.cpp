@@ -1,5 +1,5 @@
-// Lookups after keys changed on stored entries; removed entries stay
-// readable for workers and for receivers on other threads.
+// Removed entries stay readable for workers and for receivers on other
+// threads.
 
 #include <atomic>
 #include <thread>
@@ -16,22 +16,6 @@
 namespace {
 
 using CollectionRacesTest = PhotoCatalogueTest;
-
-// The lost-file repair edits the stored entry, then updates it with itself.
-TEST_F(CollectionRacesTest, LookupsFollowKeysChangedOnStoredEntries)
-{
-    KivPhotoFiles files;
-    KivPhotoFile lost;
-    lost.dbInfo = photoRecord(QStringLiteral("/lost/a.jpg"));
-    files.addPhotoFile(&lost);
-    KivPhotoFile* stored = files.getPhotoFile(0);
-    stored->dbInfo.fullPath = QStringLiteral("/found/a.jpg");
-    stored->dbInfo.id = 7;
-    files.updatePhotoFile(stored);
-    EXPECT_EQ(files.findPhotoFile(stored->dbInfo.fullPath), stored);
-    EXPECT_EQ(files.findPhotoFileByID(7), stored);
-    EXPECT_EQ(files.findPhotoFile(lost.dbInfo.fullPath), nullptr);
-}
 
 // A worker scans real pictures into the library while this thread trashes,
 // restores and purges entries (half stay, so that the scan finds some

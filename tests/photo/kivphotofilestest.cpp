@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QSqlQuery>
 #include <QStringList>
 
 #include <velorin/velorin.h>
@@ -100,13 +99,22 @@ TEST_F(KivPhotoFilesTest, MemoryOperationsAndTheirSignals)
     EXPECT_TRUE(files.deletePhotoFile(&ghost));
     EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated -1 -1"), QStringLiteral("deleted 99")}));
 
-    // An update moves the path index with the record.
+    // An update moves the path index with the record, also one of the
+    // stored entry edited in place (as the lost-file repair does).
     KivPhotoFile renamed = b;
     renamed.dbInfo.fullPath = QStringLiteral("/q/B.jpg");
     EXPECT_TRUE(files.updatePhotoFile(&renamed));
     EXPECT_EQ(files.findPhotoFile(pathB), nullptr);
     QString newPath = QStringLiteral("/q/B.jpg");
     EXPECT_EQ(files.findPhotoFile(newPath), files.getPhotoFile(1));
+    KivPhotoFile* stored = files.getPhotoFile(0);
+    QString lostPath = stored->dbInfo.fullPath;
+    stored->dbInfo.fullPath = QStringLiteral("/found/A.jpg");
+    stored->dbInfo.id = 7;
+    files.updatePhotoFile(stored);
+    EXPECT_EQ(files.findPhotoFile(stored->dbInfo.fullPath), stored);
+    EXPECT_EQ(files.findPhotoFileByID(7), stored);
+    EXPECT_EQ(files.findPhotoFile(lostPath), nullptr);
 
     // A removed entry stays readable for the receivers of the signal,
     // also those that get it through the event loop.
@@ -117,10 +125,10 @@ TEST_F(KivPhotoFilesTest, MemoryOperationsAndTheirSignals)
                      [&](KivPhotoFile* p) { seen = p->dbInfo.fullPath; }, Qt::QueuedConnection);
     EXPECT_TRUE(files.deletePhotoFile(removed));
     EXPECT_EQ(files.photoFilesCount(), 1);
-    EXPECT_EQ(files.findPhotoFileByID(1), nullptr);
+    EXPECT_EQ(files.findPhotoFileByID(7), nullptr);
     EXPECT_EQ(files.getPhotoFileIndex(newPath), 0) << "later entries moved down";
     QCoreApplication::processEvents();
-    EXPECT_EQ(seen, QStringLiteral("/p/A.jpg"));
+    EXPECT_EQ(seen, QStringLiteral("/found/A.jpg"));
 }
 
 TEST_F(KivPhotoFilesTest, DuplicateIdsFindTheFirstInOrder)
