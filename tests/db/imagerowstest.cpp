@@ -20,8 +20,9 @@ void expectSameDate(const QDateTime& a, const QDateTime& b, int row)
     EXPECT_EQ(a.timeSpec(), b.timeSpec()) << row;
     EXPECT_EQ(a.date(), b.date()) << row;
     EXPECT_EQ(a.time(), b.time()) << row;
-    if (a.isValid() && b.isValid())
+    if (a.isValid() && b.isValid()) {
         EXPECT_EQ(a.toMSecsSinceEpoch(), b.toMSecsSinceEpoch()) << row;
+    }
 }
 
 void expectSameText(const QString& a, const QString& b, int row)

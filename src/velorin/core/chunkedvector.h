@@ -27,6 +27,25 @@ public:
         return m_chunks[c][index - m_starts[c]];
     }
 
+    // The elements stored together with `index` (a valid index): the first
+    // one's index, their number and where they are, so that a caller
+    // probing indexes near one another (a binary search's last steps) finds
+    // its chunk once. Valid until the next insertion or removal.
+    struct Run
+    {
+        int first = 0;
+        int size = 0;
+        T* data = nullptr;
+
+        bool holds(int index) const { return index >= first && index - first < size; }
+        T& operator[](int index) const { return data[index - first]; }
+    };
+    Run runAt(int index)
+    {
+        const int c = chunkOf(index);
+        return {m_starts[c], int(m_chunks[c].size()), m_chunks[c].data()};
+    }
+
     void insert(int index, const T& value)
     {
         if (m_chunks.empty()) {

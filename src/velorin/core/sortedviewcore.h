@@ -315,17 +315,24 @@ private:
             return n;
         if (ordering.kind == Ordering::Front)
             return 0;
+        // The probes' chunk is looked up only when a probe leaves it.
+        typename ChunkedVector<Wrapper>::Run run;
+        const auto probe = [&](int index) -> const Wrapper& {
+            if (!run.holds(index))
+                run = m_items.runAt(index);
+            return run[index];
+        };
         int l = 0;
         int r = n - 1;
         int m = (l + r + 1) / 2;
         while (l != r) {
-            if (ordering.less(w, m_items[m]))
+            if (ordering.less(w, probe(m)))
                 r = m - 1;
             else
                 l = m;
             m = (l + r + 1) / 2;
         }
-        return ordering.less(m_items[m], w) ? m + 1 : m;
+        return ordering.less(probe(m), w) ? m + 1 : m;
     }
 
     ChunkedVector<Wrapper> m_items;

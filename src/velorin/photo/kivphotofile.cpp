@@ -35,21 +35,43 @@ QByteArray storedThumbnail(ThumbnailStore* store, const QString& path)
 
 } // namespace
 
+struct KivPhotoFile::Caches
+{
+    QStringList peopleNames;
+    QPixmap pixmaps[SizeNone]; // by PixmapSize
+    int lastPixmapSize = SizeNone;
+};
+
 KivPhotoFile::KivPhotoFile() = default;
-KivPhotoFile::KivPhotoFile(const KivPhotoFile& other) = default;
+
+KivPhotoFile::KivPhotoFile(const KivPhotoFile& other)
+    : ISlideShowFile(other)
+    , dbInfo(other.dbInfo)
+    , m_caches(other.m_caches ? std::make_unique<Caches>(*other.m_caches) : nullptr)
+{
+}
+
 KivPhotoFile::~KivPhotoFile() = default;
 
+// The size last asked for stays, as before the record changed.
 KivPhotoFile& KivPhotoFile::operator=(const KivPhotoFile& other)
 {
     if (this == &other)
         return *this;
     dbInfo = other.dbInfo;
-    peopleNames.clear();
-    pixmapMini = QPixmap();
-    pixmapSmall = QPixmap();
-    pixmapMedium = QPixmap();
-    pixmapLarge = QPixmap();
+    if (m_caches) {
+        m_caches->peopleNames.clear();
+        for (QPixmap& pixmap : m_caches->pixmaps)
+            pixmap = QPixmap();
+    }
     return *this;
+}
+
+KivPhotoFile::Caches& KivPhotoFile::caches()
+{
+    if (!m_caches)
+        m_caches = std::make_unique<Caches>();
+    return *m_caches;
 }
 
 QString KivPhotoFile::getFullPath() { return dbInfo.fullPath; }
@@ -67,27 +89,14 @@ QPixmap KivPhotoFile::getPixmapSmall() { return loadPixmap(SizeSmall); }
 QPixmap KivPhotoFile::getPixmapMedium() { return loadPixmap(SizeMedium); }
 QPixmap KivPhotoFile::getPixmapLarge() { return loadPixmap(SizeLarge); }
 
-QPixmap& KivPhotoFile::cachedPixmap(PixmapSize size)
-{
-    switch (size) {
-    case SizeMini:
-        return pixmapMini;
-    case SizeSmall:
-        return pixmapSmall;
-    case SizeMedium:
-        return pixmapMedium;
-    default:
-        return pixmapLarge;
-    }
-}
-
 // The rotation comes from the table at load time, not from dbInfo, and the
 // cache holds the rotated pixmap: a rotation saved later shows once the
 // cache is dropped.
 QPixmap KivPhotoFile::loadPixmap(PixmapSize size)
 {
-    lastPixmapSize = size;
-    QPixmap& cached = cachedPixmap(size);
+    Caches& c = caches();
+    c.lastPixmapSize = size;
+    QPixmap& cached = c.pixmaps[size];
     if (!cached.isNull())
         return cached;
 
@@ -111,7 +120,7 @@ QPixmap KivPhotoFile::loadPixmap(PixmapSize size)
 
 QPixmap KivPhotoFile::getPixmapRecent()
 {
-    switch (lastPixmapSize) {
+    switch (m_caches ? m_caches->lastPixmapSize : SizeNone) {
     case SizeMini:
     case SizeNone:
         return getPixmapMini();
@@ -134,6 +143,7 @@ QByteArray KivPhotoFile::getByteArraySmall()
 
 QStringList& KivPhotoFile::getPeopleNameList()
 {
+    QStringList& peopleNames = caches().peopleNames;
     if (!peopleNames.isEmpty())
         return peopleNames;
     velorin::CatalogueTables* tables = velorin::catalogueTables();
@@ -152,9 +162,9 @@ QStringList& KivPhotoFile::getPeopleNameList()
 
 void KivPhotoFile::saveMemory()
 {
-    pixmapMini = QPixmap();
-    pixmapSmall = QPixmap();
-    pixmapMedium = QPixmap();
-    pixmapLarge = QPixmap();
-    lastPixmapSize = SizeNone;
+    if (!m_caches)
+        return;
+    for (QPixmap& pixmap : m_caches->pixmaps)
+        pixmap = QPixmap();
+    m_caches->lastPixmapSize = SizeNone;
 }

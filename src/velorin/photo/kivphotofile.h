@@ -4,6 +4,8 @@
 #include <velorin/db/records.h>
 #include <velorin/env/islideshowfile.h>
 
+#include <memory>
+
 #include <QByteArray>
 #include <QMetaType>
 #include <QPixmap>
@@ -18,6 +20,10 @@
 // operator= copies the record only and empties the caches, so that a stored
 // photo whose record the collection replaces reloads its thumbnails and
 // names on the next request.
+//
+// The caches take room only once something is asked of them: a library
+// holds many more photos than it ever shows, and a photo without caches is
+// its record and a pointer.
 //
 // Thread safety: no lock; the getters fill caches, so one object is read by
 // one thread at a time. Pixmaps are made on the application's GUI thread
@@ -59,15 +65,14 @@ public:
     DBImageInfo dbInfo;
 
 private:
-    QPixmap loadPixmap(PixmapSize size);
-    QPixmap& cachedPixmap(PixmapSize size);
+    struct Caches;
 
-    QStringList peopleNames;
-    QPixmap pixmapMini;
-    QPixmap pixmapSmall;
-    QPixmap pixmapMedium;
-    QPixmap pixmapLarge;
-    int lastPixmapSize = SizeNone;
+    QPixmap loadPixmap(PixmapSize size);
+    // Made on first use and kept for the object's life, so that the list
+    // getPeopleNameList() hands out stays where it is.
+    Caches& caches();
+
+    std::unique_ptr<Caches> m_caches;
 };
 
 Q_DECLARE_METATYPE(KivPhotoFile*)
