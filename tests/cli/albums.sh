@@ -5,29 +5,13 @@
 # nothing.
 set -euo pipefail
 tool=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data
+. "$(dirname "$0")/importsupport.sh"
 velorin() { "$tool" "$@"; }
-folder=$home/data/Brennart/Quillon/KivPhoto
-images=$folder/ImageInfo.db
-albums=$folder/PhotoAlbumInfo.db
+images=$db
+albums=$catalogue/PhotoAlbumInfo.db
 pics=$home/pics
 mkdir -p "$pics"
 for n in a b c d e; do echo "$n" >"$pics/$n.jpg"; done
-
-# Fails unless the command exits with the status given, saying the text given.
-refused() {
-    local status=$1 text=$2
-    shift 2
-    set +e
-    velorin "$@" >"$home/out" 2>"$home/err"
-    local got=$?
-    set -e
-    cat "$home/err"
-    test "$got" -eq "$status"
-    grep -qF -- "$text" "$home/err"
-}
 
 velorin init >/dev/null
 sqlite3 "$images" <<SQL
@@ -55,19 +39,19 @@ test "$(sqlite3 "$albums" "SELECT fullPath FROM AlbumFileList WHERE albumGUID='$
 # Trash and back; a fresh run each time, so this is what is on disk.
 velorin albums trash Holidays
 test "$(velorin albums)" = "$(printf 'Attic\t1\t%s\nTrash:\nHolidays\t2\t%s' "$other" "$guid")"
-refused 1 "already in the trash" albums trash Holidays
+fails 1 "already in the trash" velorin albums trash Holidays
 velorin albums restore "$guid"
 test "$(velorin albums)" = "$(printf 'Attic\t1\t%s\nHolidays\t2\t%s' "$other" "$guid")"
 
 # Refusals: unknown album, unknown file (nothing written), bad usage.
 sum=$(md5sum <"$albums")
-refused 1 "no album 'Nowhere'" albums add Nowhere "$pics/a.jpg"
-refused 1 "not in the catalogue: $pics/zzz.jpg" albums add Holidays "$pics/d.jpg" "$pics/zzz.jpg"
-refused 1 "not in the catalogue: $pics/zzz.jpg" albums create New "$pics/a.jpg" "$pics/zzz.jpg"
-refused 1 "not in album 'Holidays'" albums remove Holidays "$pics/c.jpg" "$pics/e.jpg"
-refused 2 "usage" albums create OnlyName
-refused 2 "usage" albums trash
-refused 2 "unknown action 'bogus'" albums bogus
+fails 1 "no album 'Nowhere'" velorin albums add Nowhere "$pics/a.jpg"
+fails 1 "not in the catalogue: $pics/zzz.jpg" velorin albums add Holidays "$pics/d.jpg" "$pics/zzz.jpg"
+fails 1 "not in the catalogue: $pics/zzz.jpg" velorin albums create New "$pics/a.jpg" "$pics/zzz.jpg"
+fails 1 "not in album 'Holidays'" velorin albums remove Holidays "$pics/c.jpg" "$pics/e.jpg"
+fails 2 "usage" velorin albums create OnlyName
+fails 2 "usage" velorin albums trash
+fails 2 "unknown action 'bogus'" velorin albums bogus
 test "$sum" = "$(md5sum <"$albums")"
 
 # Delete for good, from the library and from the trash.
@@ -83,7 +67,7 @@ dup=$'dup\nTrash:'
 live=$(velorin albums create "$dup" "$pics/a.jpg")
 gone=$(velorin albums create "$dup" "$pics/b.jpg")
 velorin albums trash "$gone"
-refused 1 "2 albums match 'dup\nTrash:'; name one by its GUID" albums delete "$dup"
+fails 1 "2 albums match 'dup\nTrash:'; name one by its GUID" velorin albums delete "$dup"
 grep -qxF "$(printf '  dup\\nTrash:\t%s\tin the trash' "$gone")" "$home/err"
 velorin albums delete "${live:1:36}"
 test "$(velorin albums)" = "$(printf 'Trash:\ndup\\nTrash:\t1\t%s' "$gone")"
@@ -96,11 +80,11 @@ sqlite3 "$images" "UPDATE ImageInfo SET fIsDeleted=1 WHERE name IN ('a.jpg', 'b.
 test "$(velorin trash | sort)" = "$(printf '%s\n%s\n%s' "$pics/a.jpg" "$pics/b.jpg" "$pics/c.jpg")"
 velorin trash restore "$pics/a.jpg"
 test "$(sqlite3 "$images" "SELECT fIsDeleted FROM ImageInfo WHERE name='a.jpg'")" = 0
-refused 1 "not in the trash: $pics/a.jpg" trash restore "$pics/a.jpg"
+fails 1 "not in the trash: $pics/a.jpg" velorin trash restore "$pics/a.jpg"
 velorin trash purge "$pics/b.jpg"
 test "$(sqlite3 "$images" "SELECT name FROM ImageInfo ORDER BY name")" = "$(printf 'a.jpg\nc.jpg\nd.jpg\ne.jpg')"
 velorin trash purge
 test -z "$(velorin trash)"
 test "$(sqlite3 "$images" "SELECT name FROM ImageInfo ORDER BY name")" = "$(printf 'a.jpg\nd.jpg\ne.jpg')"
-refused 2 "usage" trash restore
+fails 2 "usage" velorin trash restore
 echo OK

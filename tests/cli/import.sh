@@ -54,10 +54,7 @@ else
 fi
 photos=${#in_date_order[@]}
 
-set +e
-LC_ALL=de_DE.UTF-8 "$tool" import "$pics" >"$home/out" 2>"$home/err" # camera dates stored as German text
-status=$?
-set -e
+run env LC_ALL=de_DE.UTF-8 "$tool" import "$pics" # camera dates stored as German text
 cat "$home/out" "$home/err"
 test $status -eq 1
 grep -qx "added $added, updated 0, unchanged 0, failed $failed" "$home/out"
@@ -80,10 +77,7 @@ test "$(query "SELECT count(*) FROM ImageInfo i
 test "$(query "SELECT ifnull(length(thumbnail), 0) FROM large.ImageThumbnail WHERE fullPath = '$pics/corrupt.jpg'")" = 0
 
 # --- Again: nothing to do but the picture that still cannot be decoded -----
-set +e
-"$tool" import "$pics" >"$home/out" 2>/dev/null
-status=$?
-set -e
+run "$tool" import "$pics"
 cat "$home/out"
 test $status -eq 1
 grep -qx "added 0, updated 0, unchanged $((photos - 1)), failed $failed" "$home/out"
@@ -126,18 +120,15 @@ touch "$pics/trip/day2/orientation_3.jpg"
 grep -qx "added 0, updated 1, unchanged 2, failed 0" "$home/out"
 
 # --- Arguments --------------------------------------------------------------
-set +e
-"$tool" import >/dev/null 2>"$home/err"; test $? -eq 2 && grep -q "usage: velorin import" "$home/err"; s1=$?
-"$tool" import --bogus "$pics" >/dev/null 2>&1; s2=$?
-"$tool" list extra >/dev/null 2>&1; s3=$?
-"$tool" import "$home/missing" "$pics/notes.txt" "$pics/trip/day2/orientation_3.jpg" >"$home/out" 2>"$home/err"; s4=$?
-set -e
-test "$s1 $s2 $s3 $s4" = "0 2 2 1"
+fails 2 "usage: velorin import" "$tool" import
+fails 2 "" "$tool" import --bogus "$pics"
+fails 2 "" "$tool" list extra
+fails 1 "" "$tool" import "$home/missing" "$pics/notes.txt" "$pics/trip/day2/orientation_3.jpg"
 grep -qx "failed $home/missing: no such file or folder" "$home/out"
 grep -qx "added 0, updated 0, unchanged 1, failed 1" "$home/out"
 grep -qx "velorin import: skipped $pics/notes.txt: not a supported picture type" "$home/err"
 if [ "$privileged" = 0 ]; then
-  if "$tool" import "$pics/locked" >"$home/out" 2>/dev/null; then exit 1; fi
+  fails 1 "" "$tool" import "$pics/locked"
   grep -qx "failed $pics/locked: cannot read the folder: Permission denied" "$home/out"
 fi
 # Only the folder's own files; a picture named twice counts once.
@@ -191,10 +182,8 @@ interrupt() {
   some_done() { [ "$(grep -c '/40 added' "$home/err")" -ge 2 ]; }
   wait_for "$pid" some_done
   kill -"$1" "$pid"
-  set +e
-  wait "$pid"
-  status=$?
-  set -e
+  status=0
+  wait "$pid" || status=$?
   pid=
   cat "$home/out"
   test $status -eq "$2"

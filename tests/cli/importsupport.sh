@@ -1,6 +1,7 @@
-# Sourced by the import tests: a HOME of their own, large pictures to import
-# slowly enough to be interrupted, and the checks that a catalogue survived
-# the interruption.
+# Sourced by the tool's tests: a HOME of their own, a run that records the
+# exit status and output of a command, pictures to import (large ones slowly
+# enough to be interrupted), and the checks that a catalogue is sound and
+# complete.
 
 home=$(mktemp -d)
 pid= # an import in the background, killed when the test ends before it
@@ -9,13 +10,35 @@ export HOME=$home XDG_DATA_HOME=$home/data
 catalogue=$XDG_DATA_HOME/Brennart/Quillon/KivPhoto
 db=$catalogue/ImageInfo.db
 
-# make_pictures DIR N: one 6-megapixel JPEG of noise, which keeps every
-# decode busy for a while, under N names (hard links: N files to import,
-# one file on disk). N stays below 100.
+# run CMD...: runs it with its output in $home/out and $home/err, the exit
+# status in $status. fails STATUS TEXT CMD...: so, and the command must end
+# with STATUS, saying TEXT (when not empty) on stderr.
+run() {
+  set +e
+  "$@" >"$home/out" 2>"$home/err"
+  status=$?
+  set -e
+}
+fails() {
+  local want=$1 text=$2
+  shift 2
+  run "$@"
+  cat "$home/err"
+  test "$status" -eq "$want"
+  [ -z "$text" ] || grep -qF -- "$text" "$home/err"
+}
+
+# make_pictures DIR N [WxH [PREFIX]]: one JPEG of noise (by default of 6
+# megapixels, which keeps every decode busy for a while) under N names (hard
+# links: N files to import, one file on disk), PREFIX001.jpg and on (shot001
+# by default). N stays below 1000.
 make_pictures() {
+  local size=${3:-3000x2000} prefix=${4:-shot} width height
+  IFS=x read -r width height <<<"$size"
   mkdir -p "$1"
-  { printf 'P6\n3000 2000\n255\n'; head -c $((3000 * 2000 * 3)) /dev/urandom; } | cjpeg -quality 75 >"$1/shot01.jpg"
-  for i in $(seq -w 2 "$2"); do ln "$1/shot01.jpg" "$1/shot$i.jpg"; done
+  { printf 'P6\n%d %d\n255\n' "$width" "$height"; head -c $((width * height * 3)) /dev/urandom; } |
+    cjpeg -quality 75 >"$1/${prefix}001.jpg"
+  for i in $(seq 2 "$2"); do ln "$1/${prefix}001.jpg" "$1/$prefix$(printf %03d "$i").jpg"; done
 }
 
 # Runs one statement on the image file with the four thumbnail stores

@@ -3,10 +3,8 @@
 # its table, a second run leaves it as it is, the video side its folder.
 set -euo pipefail
 tool=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data
-folder=$home/data/Brennart/Quillon
+. "$(dirname "$0")/importsupport.sh"
+folder=$(dirname "$catalogue")
 
 out=$("$tool" init)
 echo "$out"
@@ -35,6 +33,6 @@ out=$("$tool" init)
 grep -q "Broken.db: (not a readable catalogue file)" <<<"$out"
 test "$sum" = "$(md5sum <"$folder/KivPhoto/Broken.db")"
 
-if "$tool" init --bogus 2>/dev/null; then exit 1; fi
-if "$tool" frobnicate 2>/dev/null; then exit 1; fi
+fails 2 "unknown argument '--bogus'" "$tool" init --bogus
+run "$tool" frobnicate; test "$status" -ne 0
 echo OK

@@ -5,9 +5,7 @@
 set -euo pipefail
 tool=$1
 media=$2
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data
+. "$(dirname "$0")/importsupport.sh"
 sets=$media/usr/share/gocode/src/github.com/disintegration/imaging/testdata
 
 # Little-endian 32-bit field of a file at a byte offset.

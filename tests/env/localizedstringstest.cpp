@@ -1,7 +1,5 @@
 #include <string>
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QSet>
 
 #include <velorin/env/localizedstrings.h>
@@ -47,51 +45,8 @@ protected:
     CLocalizedStrings strings;
 };
 
-// Runs in a child process whose locale environment the parent test sets
-// (Qt reads that environment once per process); never run on its own.
-TEST_F(LocalizedStringsTest, DISABLED_ChoosesFromTheEnvironment)
-{
-    const QString first = qEnvironmentVariable("VELORIN_TEST_FIRST_LANGUAGE");
-    EXPECT_EQ(CLocalizedStrings::preferredLanguages().constFirst(), first);
-    EXPECT_EQ(CLocalizedStrings::preferredLanguages().constLast(), QStringLiteral("en-US"));
-
-    writeResource(QStringLiteral("en-US"), magic("<String Value=\"1\" Title=\"Camera maker\"/>"));
-    ASSERT_TRUE(strings.load(resourceFile, module.path()));
-    EXPECT_EQ(strings.language(), QStringLiteral("en-US"));
-    EXPECT_EQ(strings.getString(1), QStringLiteral("Camera maker"));
-
-    writeResource(QStringLiteral("de-DE"), magic("<String Value=\"1\" Title=\"Kamerahersteller\"/>"));
-    ASSERT_TRUE(strings.load(resourceFile, module.path()));
-    const bool german = first.startsWith(QStringLiteral("de"));
-    EXPECT_EQ(strings.language(), german ? QStringLiteral("de-DE") : QStringLiteral("en-US"));
-    EXPECT_EQ(strings.getString(1), german ? QStringLiteral("Kamerahersteller") : QStringLiteral("Camera maker"));
-}
-
-TEST_F(LocalizedStringsTest, ChoosesTheUsersLanguageWhenItsFileExists)
-{
-    // Locale variables of the child, then the first language it should prefer.
-    const QList<QStringList> cases = {{"LANGUAGE=de_DE:en_US", "LANG=de_DE.UTF-8", "de-DE"},
-                                      {"LC_ALL=de_DE.UTF-8", "LANG=fr_FR.UTF-8", "de-DE"},
-                                      {"LANG=fr_FR.UTF-8", "fr-FR"},
-                                      {"LANG=C", "en-US"}};
-    for (QStringList variables : cases) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-            env.remove(name);
-        env.insert(QStringLiteral("VELORIN_TEST_FIRST_LANGUAGE"), variables.takeLast());
-        for (const QString& v : variables)
-            env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
-        QProcess child;
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--gtest_also_run_disabled_tests", "--gtest_filter=*DISABLED_ChoosesFromTheEnvironment"});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        const std::string output = child.readAll().toStdString();
-        EXPECT_EQ(child.exitCode(), 0) << variables.join(u' ').toStdString() << "\n" << output;
-        EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
-    }
-}
+// Which language the environment chooses: the tool's exif test, which runs
+// it under several locale environments (Qt reads them once per process).
 
 TEST_F(LocalizedStringsTest, ReadsNumbersAndTitles)
 {
