@@ -32,7 +32,7 @@ struct Pass
     bool stopped = false;
 };
 
-Pass runPass(QList<QString> paths, int stopAfter = -1)
+Pass runPass(QList<QString> paths)
 {
     Pass pass;
     QMutex mutex;
@@ -41,8 +41,6 @@ Pass runPass(QList<QString> paths, int stopAfter = -1)
                      [&](int, const QString& path, int outcome, const QString& reason) {
                          QMutexLocker lock(&mutex);
                          pass.results.append({path, outcome, reason});
-                         if (pass.results.size() == stopAfter)
-                             worker.requestStop();
                      }, Qt::DirectConnection);
     QObject::connect(&worker, &AddFileToPhotoLibrary::importFinished, &worker,
                      [&](int added, int updated, int unchanged, int failed, bool stopped) {
@@ -71,16 +69,10 @@ QSize bmpSize(const QByteArray& blob)
 class AddFileToPhotoLibraryTest : public PhotoCatalogueTest
 {
 protected:
-    std::optional<DBImageInfo> row(const QString& path)
+    qint64 storedSize(const QString& path)
     {
-        DBImageInfo info;
-        QSqlQuery query(service->getImageInfoDB()->getDatabase());
-        query.prepare(QStringLiteral("select * from ImageInfo where fullPath=?"));
-        query.addBindValue(path);
-        if (!query.exec() || !query.next())
-            return std::nullopt;
-        ImageInfoDB::readRecord(query, info);
-        return info;
+        return selectValue(*service->getImageInfoDB(),
+                           QStringLiteral("select fileSize from ImageInfo where fullPath='%1'").arg(path)).toLongLong();
     }
     int rowCount(const char* what = "*")
     {
@@ -107,9 +99,10 @@ TEST(DMSToDecimalTest, FormattedTexts)
     EXPECT_EQ(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52")), 0.0);
 }
 
-// Records with the picture's metadata, four thumbnails fitted to their
-// boxes, corrupt and vanished files reported; a second pass writes nothing,
-// a changed file is rewritten.
+// Records and four thumbnails fitted to their boxes and upright; corrupt and
+// vanished files reported; a second pass writes nothing, a changed file is
+// rewritten. (The records' values and a stop between files: the tool's
+// import test.)
 TEST_F(AddFileToPhotoLibraryTest, ImportsRecordsAndThumbnails)
 {
     const QString gps = copyOf(goexif(QStringLiteral("sample1.jpg")), QStringLiteral("gps.jpg"));
@@ -128,19 +121,8 @@ TEST_F(AddFileToPhotoLibraryTest, ImportsRecordsAndThumbnails)
     EXPECT_EQ(pass.finished, (QList<int>{2, 0, 0, 2}));
     EXPECT_FALSE(pass.stopped);
 
-    const auto first = row(gps);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->name, QStringLiteral("gps"));
-    EXPECT_NEAR(first->latitude, 39.9156, 1e-3);
-    EXPECT_NEAR(first->longitude, 116.3908, 1e-3);
-    EXPECT_FALSE(first->exifDate.isEmpty());
-    EXPECT_EQ(first->fileSize, QFileInfo(gps).size());
-    const auto second = row(turned);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->orientation, 6);
-    EXPECT_EQ(row(corrupt)->latitude, 10000.0);
-    EXPECT_FALSE(row(missing));
-
+    EXPECT_EQ(storedSize(gps), QFileInfo(gps).size());
+    EXPECT_EQ(storedSize(missing), 0) << "no row";
     SQLiteDatabase* stores[] = {service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
                                 service->getImageThumbnailMediumDB(), service->getImageThumbnailLargeDB()};
     const int boxes[] = {64, 128, 256, 384};
@@ -158,30 +140,13 @@ TEST_F(AddFileToPhotoLibraryTest, ImportsRecordsAndThumbnails)
     QFile::resize(corrupt, 300);
     pass = runPass({gps, corrupt});
     EXPECT_EQ(pass.finished, (QList<int>{0, 0, 1, 1}));
-    EXPECT_EQ(row(corrupt)->fileSize, 300);
+    EXPECT_EQ(storedSize(corrupt), 300);
     QImage image(40, 30, QImage::Format_RGB32);
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(corrupt, "JPEG"));
     pass = runPass({corrupt});
     EXPECT_EQ(pass.finished, (QList<int>{0, 1, 0, 0}));
     EXPECT_EQ(rowCount(), 3);
-}
-
-// A stop request ends the pass between files: every saved photo is whole,
-// and every reported one is saved (files are reported once their batch is
-// committed, so the request comes after the first batch).
-TEST_F(AddFileToPhotoLibraryTest, StopsBetweenFiles)
-{
-    QList<QString> paths;
-    for (int i = 0; i < 100; ++i)
-        paths << copyOf(orientationSet(i % 9), QStringLiteral("p%1.jpg").arg(i));
-    const Pass pass = runPass(paths, 5);
-    EXPECT_TRUE(pass.stopped);
-    EXPECT_GE(pass.results.size(), 5);
-    EXPECT_LT(pass.results.size(), 100);
-    EXPECT_EQ(rowCount(), pass.results.size());
-    for (const Result& r : pass.results)
-        EXPECT_EQ(bmpSize(storedThumbnail(*service->getImageThumbnailLargeDB(), r.path)).height(), 70);
 }
 
 // Two workers writing one catalogue at once, on overlapping lists: each

@@ -37,91 +37,67 @@ protected:
     QString image, video, music;
 };
 
-TEST_F(MediaTypesTest, MissingSettingsAreReadAgainOnEveryUse)
+// A string is read from its file while it is empty and kept once read: a
+// missing file or key is read again on every use, and an edit reaches the
+// reads and a fresh object but not a string already cached.
+TEST_F(MediaTypesTest, StringsAreReadWhileEmptyAndKeptOnceRead)
 {
     // Nothing there: no patterns, and only the empty extension (contained in
     // every string, the empty one too) counts as supported.
     EXPECT_EQ(cache().allFilters(), QStringList());
     EXPECT_FALSE(cache().isSupported(Kind::Video, QStringLiteral(".mp4")));
     EXPECT_TRUE(cache().isSupported(Kind::Image, QString()));
-
-    // Only the video file: only its patterns.
     writeVideo(videoConf("*.mp4|*.mkv"));
-    EXPECT_EQ(cache().allFilters(), (QStringList{"*.mp4", "*.mkv"}));
+    writeKiv("[SupportMediaTypes]\nMusicFileType=*.ogg\n"); // no image key: empty
+    EXPECT_EQ(cache().allFilters(), (QStringList{"*.mp4", "*.mkv", "*.ogg"}));
     EXPECT_FALSE(cache().isSupported(Kind::Image, QStringLiteral(".jpg")));
     EXPECT_EQ(image, QString());
 
-    // The empty image and music strings were not kept: the file that appears
-    // now is read.
-    writeKiv(kivConf("*.jpg"));
+    writeKiv(kivConf("*.jpg", "*.mp3"));
+    EXPECT_EQ(cache().allFilters(), (QStringList{"*.jpg", "*.mp4", "*.mkv", "*.ogg"}));
     EXPECT_TRUE(cache().isSupported(Kind::Image, QStringLiteral(".jpg")));
-    EXPECT_EQ(cache().allFilters(), (QStringList{"*.jpg", "*.mp4", "*.mkv", "*.mp3", "*.flac"}));
 
-    // A file without the key reads as empty too.
-    QString otherImage, otherVideo, otherMusic;
-    writeKiv("[SupportMediaTypes]\nMusicFileType=*.ogg\n");
-    TypeCache other(otherImage, otherVideo, otherMusic, {folder.path()});
-    EXPECT_EQ(other.filters(Kind::Image), QStringList());
-    EXPECT_EQ(other.filters(Kind::Music), QStringList{"*.ogg"});
+    // New values of other lengths, so that the file's size changes too.
+    writeKiv(kivConf("*.png|*.gif", "*.flac|*.wav"));
+    writeVideo(videoConf("*.avi"));
+    const QStringList folders{folder.path()};
+    EXPECT_EQ(QStringList({velorin::mediatypes::readTypes(Kind::Image, folders),
+                           velorin::mediatypes::readTypes(Kind::Video, folders),
+                           velorin::mediatypes::readTypes(Kind::Music, folders)}),
+              (QStringList{"*.png|*.gif", "*.avi", "*.flac|*.wav"}));
+    EXPECT_EQ(cache().allFilters(), (QStringList{"*.jpg", "*.mp4", "*.mkv", "*.ogg"}));
+    EXPECT_FALSE(cache().isSupported(Kind::Image, QStringLiteral(".png")));
+    QString freshImage, freshVideo, freshMusic;
+    EXPECT_EQ(TypeCache(freshImage, freshVideo, freshMusic, folders).allFilters(),
+              (QStringList{"*.png", "*.gif", "*.avi", "*.flac", "*.wav"}));
 }
 
-TEST_F(MediaTypesTest, PatternsAreSplitAtEverySeparatorAsTheyStand)
+// Patterns are split at every separator and kept as they stand; an
+// extension is supported when the string contains it, in any letter case
+// (parts of a pattern pass as well).
+TEST_F(MediaTypesTest, PatternsAndTheExtensionsTheyAccept)
 {
     writeKiv(kivConf("*.jpg||*.png|", "|*.png| *.Mp3 |*.OGG||"));
-    writeVideo(videoConf("*.jpg"));
-    EXPECT_EQ(cache().filters(Kind::Image), (QStringList{"*.jpg", "*.png"}));
-    // No trimming, no case change.
-    EXPECT_EQ(cache().filters(Kind::Music), (QStringList{"*.png", " *.Mp3 ", "*.OGG"}));
-    // Image, video, music; a pattern of two kinds comes twice.
-    EXPECT_EQ(cache().allFilters(), (QStringList{"*.jpg", "*.png", "*.jpg", "*.png", " *.Mp3 ", "*.OGG"}));
-}
-
-TEST_F(MediaTypesTest, AnExtensionIsSupportedWhenTheStringContainsIt)
-{
-    writeKiv(kivConf("*.jpg|*.png"));
     writeVideo(videoConf("*.mp4"));
+    EXPECT_EQ(cache().filters(Kind::Image), (QStringList{"*.jpg", "*.png"}));
+    EXPECT_EQ(cache().filters(Kind::Music), (QStringList{"*.png", " *.Mp3 ", "*.OGG"})) << "no trimming, no case change";
+    EXPECT_EQ(cache().allFilters(), (QStringList{"*.jpg", "*.png", "*.mp4", "*.png", " *.Mp3 ", "*.OGG"}))
+        << "image, video, music; a pattern of two kinds comes twice";
     struct Case
     {
         const char* ext;
         bool image, video, music;
     };
-    // Case is ignored, and parts of a pattern pass as well: the test is a
-    // substring search over the whole string.
     for (const Case& c : {Case{".jpg", true, false, false}, Case{".JPG", true, false, false},
-                          Case{".jp", true, false, false}, Case{"g|*.p", true, false, false},
-                          Case{".MP4", false, true, false}, Case{".Mp3", false, false, true},
-                          Case{".gif", false, false, false}, Case{"jpg.", false, false, false},
-                          Case{"", true, true, true}}) {
+                          Case{".jp", true, false, false}, Case{"g||*.p", true, false, false},
+                          Case{".MP4", false, true, false}, Case{".mP3", false, false, true},
+                          Case{".png", true, false, true}, Case{".gif", false, false, false},
+                          Case{"jpg.", false, false, false}, Case{"", true, true, true}}) {
         const QString ext = QString::fromLatin1(c.ext);
-        EXPECT_EQ(cache().isSupported(Kind::Image, ext), c.image) << c.ext;
-        EXPECT_EQ(cache().isSupported(Kind::Video, ext), c.video) << c.ext;
-        EXPECT_EQ(cache().isSupported(Kind::Music, ext), c.music) << c.ext;
+        EXPECT_EQ(std::tuple(cache().isSupported(Kind::Image, ext), cache().isSupported(Kind::Video, ext),
+                             cache().isSupported(Kind::Music, ext)),
+                  std::tuple(c.image, c.video, c.music)) << c.ext;
     }
-}
-
-TEST_F(MediaTypesTest, EditsReachTheReadsButNotAStringAlreadyCached)
-{
-    writeKiv(kivConf("*.jpg", "*.mp3"));
-    writeVideo(videoConf("*.mp4"));
-    EXPECT_TRUE(cache().isSupported(Kind::Image, QStringLiteral(".jpg")));
-    EXPECT_EQ(cache().filters(Kind::Music), QStringList{"*.mp3"});
-    EXPECT_EQ(cache().filters(Kind::Video), QStringList{"*.mp4"});
-
-    // New values of other lengths, so that the file's size changes too.
-    writeKiv(kivConf("*.png|*.gif", "*.flac|*.wav"));
-    writeVideo(videoConf("*.mkv|*.avi"));
-    EXPECT_EQ(velorin::mediatypes::readTypes(Kind::Image, {folder.path()}), QStringLiteral("*.png|*.gif"));
-    EXPECT_EQ(velorin::mediatypes::readTypes(Kind::Music, {folder.path()}), QStringLiteral("*.flac|*.wav"));
-    EXPECT_EQ(velorin::mediatypes::readTypes(Kind::Video, {folder.path()}), QStringLiteral("*.mkv|*.avi"));
-
-    EXPECT_TRUE(cache().isSupported(Kind::Image, QStringLiteral(".jpg")));
-    EXPECT_FALSE(cache().isSupported(Kind::Image, QStringLiteral(".png")));
-    EXPECT_EQ(cache().allFilters(), (QStringList{"*.jpg", "*.mp4", "*.mp3"}));
-
-    // Another object, with nothing cached yet, sees the edit.
-    QString freshImage, freshVideo, freshMusic;
-    TypeCache fresh(freshImage, freshVideo, freshMusic, {folder.path()});
-    EXPECT_EQ(fresh.allFilters(), (QStringList{"*.png", "*.gif", "*.mkv", "*.avi", "*.flac", "*.wav"}));
 }
 
 // The files the library ships, read by the class beside this program, where
