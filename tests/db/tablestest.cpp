@@ -408,41 +408,30 @@ TEST_F(TablesTest, WritersOnOneFileWaitForEachOther)
     VideoInfoDB videos;
     VideoPlayListDB lists;
     VideoPlayListMappingDB mapping;
+    constexpr int count = 100;
+    const auto image = [&](int i) { DBImageInfo r; r.fullPath = QString::number(i); return images.insertRecord(&r); };
+    const auto tag = [&](int i) { QString t = QString::number(i); return tags.insertRecord(t); };
+    const auto video = [&](int i) { DBVideoInfo r; r.fullPath = QString::number(i); return videos.insertRecord(&r) && r.id > 0; };
+    const auto list = [&](int i) {
+        DBVideoPlayListInfo r;
+        r.albumGUID = QString::number(i);
+        return lists.insertRecord(&r) && r.id > 0;
+    };
+    const auto entry = [&](int i) {
+        DBVideoPlayListMappingInfo r;
+        r.albumGUID = QStringLiteral("g");
+        r.fullPath = QString::number(r.fileID = i);
+        return mapping.insertRecord(&r) && r.id > 0;
+    };
     struct Writer
     {
         SQLiteDatabase* table;
         bool inTransaction;
         std::function<bool(int)> insert;
+        int first = 0;
     };
-    const auto image = [&](const char* folder) {
-        return [&, folder](int i) {
-            DBImageInfo info;
-            info.fullPath = QStringLiteral("/%1/%2.jpg").arg(QLatin1String(folder)).arg(i);
-            return images.insertRecord(&info);
-        };
-    };
-    const std::vector<Writer> writers = {
-        {&images, true, image("a")},
-        {&images, true, image("b")},
-        {&tags, false, [&](int i) { QString tag = QStringLiteral("tag%1").arg(i); return tags.insertRecord(tag); }},
-        {&videos, false, [&](int i) {
-             DBVideoInfo v;
-             v.fullPath = QStringLiteral("/v/%1.mp4").arg(i);
-             return videos.insertRecord(&v) && v.id > 0;
-         }},
-        {&lists, false, [&](int i) {
-             DBVideoPlayListInfo p;
-             p.albumGUID = QStringLiteral("g%1").arg(i);
-             return lists.insertRecord(&p) && p.id > 0;
-         }},
-        {&mapping, false, [&](int i) {
-             DBVideoPlayListMappingInfo m;
-             m.albumGUID = QStringLiteral("g");
-             m.fullPath = QStringLiteral("/v/%1.mp4").arg(i);
-             m.fileID = i;
-             return mapping.insertRecord(&m) && m.id > 0;
-         }}};
-    constexpr int count = 100;
+    const std::vector<Writer> writers = {{&images, true, image},  {&images, true, image, count}, {&tags, false, tag},
+                                         {&videos, false, video}, {&lists, false, list},         {&mapping, false, entry}};
     std::atomic<int> ready{0}, failures{0};
     std::vector<std::thread> threads;
     for (const Writer& w : writers) {
@@ -453,7 +442,7 @@ TEST_F(TablesTest, WritersOnOneFileWaitForEachOther)
             for (int i = 0; i < count; ++i) {
                 if (w.inTransaction)
                     w.table->getDatabase().transaction();
-                failures += !w.insert(i);
+                failures += !w.insert(w.first + i);
                 if (w.inTransaction)
                     failures += !w.table->getDatabase().commit();
             }

@@ -22,14 +22,6 @@ using namespace velorin::exif;
 
 namespace {
 
-QByteArray rationals(std::initializer_list<std::pair<quint32, quint32>> values)
-{
-    QByteArray bytes;
-    for (const auto& [num, den] : values)
-        bytes += raw(num) + raw(den);
-    return bytes;
-}
-
 QString textOf(const QByteArray& bytes)
 {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2 - 1);
@@ -46,29 +38,18 @@ QByteArray encoded(const QImage& image, const char* format)
 
 // A camera JPEG made by ImageMagick and exiftool, and the same picture as
 // TIFF, PNG and WebP carrying its Exif data, plus a GIF without any.
-class ExifBridgeFormatsTest : public ::testing::Test
+TEST(ExifBridgeTest, FormatCodesAndExifPresence)
 {
-protected:
-    void SetUp() override
-    {
-        jpeg = dir.filePath(QStringLiteral("camera.jpg"));
-        makeTaggedJpeg(jpeg, {QStringLiteral("-EXIF:Make=Canon"), QStringLiteral("-EXIF:FNumber=2.8")});
-        for (const char* suffix : {"tif", "png", "webp", "gif"}) {
-            const QString target = dir.filePath(QStringLiteral("camera.") + QLatin1String(suffix));
-            runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), target});
-            if (QLatin1String(suffix) != QLatin1String("gif"))
-                runProgram(QStringLiteral("exiftool"),
-                           {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
-                            QStringLiteral("-tagsfromfile"), jpeg, QStringLiteral("-EXIF:all"), target});
-        }
-    }
-
     QTemporaryDir dir;
-    QString jpeg;
-};
-
-TEST_F(ExifBridgeFormatsTest, FormatCodesAndExifPresence)
-{
+    const QString jpeg = dir.filePath(QStringLiteral("camera.jpg"));
+    makeTaggedJpeg(jpeg, {QStringLiteral("-EXIF:Make=Canon"), QStringLiteral("-EXIF:FNumber=2.8")});
+    for (const char* suffix : {"tif", "png", "webp", "gif"}) {
+        const QString target = dir.filePath(QStringLiteral("camera.") + QLatin1String(suffix));
+        runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), target});
+        if (QLatin1String(suffix) != QLatin1String("gif"))
+            runProgram(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                                    QStringLiteral("-tagsfromfile"), jpeg, QStringLiteral("-EXIF:all"), target});
+    }
     struct Case
     {
         const char* suffix;
@@ -81,7 +62,7 @@ TEST_F(ExifBridgeFormatsTest, FormatCodesAndExifPresence)
         EXPECT_EQ(read.format, c.format) << c.suffix;
         EXPECT_EQ(read.properties.value(PubImage::ZelPropHasExif), raw(qint32(1))) << c.suffix;
         EXPECT_EQ(textOf(read.properties.value(ExifPropMake)), u"Canon") << c.suffix;
-        EXPECT_EQ(read.properties.value(ExifPropFNumber), rationals({{14, 5}})) << c.suffix;
+        EXPECT_EQ(read.properties.value(ExifPropFNumber), ratio(14, 5)) << c.suffix;
         _EXIF_INFORMATION info;
         EXPECT_EQ(GetImageExif(u16(path), &info), 1) << c.suffix;
     }
@@ -147,7 +128,7 @@ QHash<int, QByteArray> everyProperty()
     p[11509] = utf16z(QStringLiteral("2023:07:14 15:42:08"));
     quint32 n = 3;
     for (int id : {11014, 11015, 11501, 11502, 11511, 11513, 11516, 11517, 11521, 11533, 11539, 11548, 11707})
-        p[id] = rationals({{n++, 7}});
+        p[id] = ratio(n++, 7);
     p[11512] = raw(ExifSRational{-8, 3});
     p[11514] = raw(ExifSRational{-5, 2});
     p[11515] = raw(ExifSRational{-1, 3});
@@ -163,8 +144,8 @@ QHash<int, QByteArray> everyProperty()
     p[11701] = QByteArray("\x02\x03\x00\x00", 4);
     p[11702] = utf16z(QStringLiteral("S"));
     p[11704] = utf16z(QStringLiteral("W"));
-    p[11703] = rationals({{33, 1}, {5123, 100}, {0, 1}});
-    p[11705] = rationals({{70, 1}, {39, 1}, {4512, 1000}});
+    p[11703] = ratio(33, 1) + ratio(5123, 100) + ratio(0, 1);
+    p[11705] = ratio(70, 1) + ratio(39, 1) + ratio(4512, 1000);
     return p;
 }
 
@@ -218,7 +199,7 @@ TEST(ExifBridgeTest, EveryPropertyRoundTripsThroughEncodedFiles)
 TEST(ExifBridgeTest, WrittenTagsFollowTheStandard)
 {
     QHash<int, QByteArray> properties;
-    properties[ExifPropGpsLatitude] = rationals({{10, 1}, {0, 1}, {0, 1}});
+    properties[ExifPropGpsLatitude] = ratio(10, 1) + ratio(0, 1) + ratio(0, 1);
     properties[ExifPropOrientation] = raw(quint16(0));
     properties[ExifPropMake] = utf16z(QString());
     QByteArray file = encoded(QImage(8, 8, QImage::Format_RGB32), "jpeg");

@@ -25,11 +25,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray code(quint16 value)
-{
-    return raw(value);
-}
-
 // A resource string as the reader finds it (empty without the file).
 QString resource(int number)
 {
@@ -98,7 +93,7 @@ TEST(ExifReaderTest, ValueRules)
         {ExifPropApertureValue, AT(apertureValue, 13), ratio(35, 12), u"2.92"_s},
         {ExifPropBrightnessValue, AT(brightnessValue, 29), ratio(-5, 2), u"-2.50"_s},
         {ExifPropFocalLength, AT(focalLength, 19), ratio(2333, 100), u"23.3 "_s + resource(130)},
-        {ExifPropIsoSpeed, AT(isoSpeed, 15), code(400), u"400"_s},
+        {ExifPropIsoSpeed, AT(isoSpeed, 15), raw<quint16>(400), u"400"_s},
         {ExifPropExifVersion, AT(exifVersion, 0), QByteArray("0230"), u"0230"_s},
         {ExifPropGpsAltitude, AT(gpsAltitude, 63), ratio(1500, 1), u"1.500 km"_s},
         {ExifPropGpsAltitude, AT(gpsAltitude, 63), ratio(999, 2), u"499 m"_s},
@@ -109,13 +104,13 @@ TEST(ExifReaderTest, ValueRules)
         {ExifPropDateTime, AT(dateTime, 5), utf16z(u"2023:13:45 99:00:00"_s), {}},
         // Codes show resource strings; codes outside a value set show
         // nothing, except exposure programs, which have an "other".
-        {ExifPropMeteringMode, AT(meteringMode, 39), code(255), resource(120)},
-        {ExifPropMeteringMode, AT(meteringMode, 39), code(7), {}},
-        {ExifPropLightSource, AT(lightSource, 20), code(10), resource(60)},
-        {ExifPropLightSource, AT(lightSource, 20), code(4), {}},
-        {ExifPropFlash, AT(flash, 14), code(0x19), resource(16)},
-        {ExifPropExposureProgram, AT(exposureProgram, 21), code(9), resource(19)},
-        {ExifPropColorSpace, AT(colorSpace, 4), code(0xFFFF), resource(38)},
+        {ExifPropMeteringMode, AT(meteringMode, 39), raw<quint16>(255), resource(120)},
+        {ExifPropMeteringMode, AT(meteringMode, 39), raw<quint16>(7), {}},
+        {ExifPropLightSource, AT(lightSource, 20), raw<quint16>(10), resource(60)},
+        {ExifPropLightSource, AT(lightSource, 20), raw<quint16>(4), {}},
+        {ExifPropFlash, AT(flash, 14), raw<quint16>(0x19), resource(16)},
+        {ExifPropExposureProgram, AT(exposureProgram, 21), raw<quint16>(9), resource(19)},
+        {ExifPropColorSpace, AT(colorSpace, 4), raw<quint16>(0xFFFF), resource(38)},
     };
 #undef AT
     for (const Case& c : cases) {

@@ -12,6 +12,8 @@
 #include "support/photofixtures.h"
 #include "support/temphome.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Every signal of a collection, in the order they came, as short texts.
@@ -20,36 +22,18 @@ class SignalLog
 public:
     explicit SignalLog(KivPhotoFiles& files)
     {
-        QObject::connect(&files, &KivPhotoFiles::photoFileAdded, [this](int i, KivPhotoFile* p) {
-            log.append(QStringLiteral("added %1 %2").arg(i).arg(p ? p->dbInfo.id : -1));
-        });
-        QObject::connect(&files, &KivPhotoFiles::photoFileUpdated, [this](int i, KivPhotoFile* p) {
-            log.append(QStringLiteral("updated %1 %2").arg(i).arg(p ? p->dbInfo.id : -1));
-        });
-        QObject::connect(&files, &KivPhotoFiles::photoFileDeleted, [this](KivPhotoFile* p) {
-            log.append(QStringLiteral("deleted %1").arg(p ? p->dbInfo.id : -1));
-        });
-        QObject::connect(&files, &KivPhotoFiles::sgnSelPhotoFile, [this](KivPhotoFile* p, bool selected) {
-            log.append(QStringLiteral("select %1 %2").arg(p ? p->dbInfo.id : -1).arg(selected));
-        });
+        using F = KivPhotoFiles;
+        const auto id = [](KivPhotoFile* p) { return p ? p->dbInfo.id : -1; };
+        const auto note = [this](const QString& text) { log.append(text); };
+        QObject::connect(&files, &F::photoFileAdded, [=](int i, KivPhotoFile* p) { note(u"added %1 %2"_s.arg(i).arg(id(p))); });
+        QObject::connect(&files, &F::photoFileUpdated, [=](int i, KivPhotoFile* p) { note(u"updated %1 %2"_s.arg(i).arg(id(p))); });
+        QObject::connect(&files, &F::photoFileDeleted, [=](KivPhotoFile* p) { note(u"deleted %1"_s.arg(id(p))); });
+        QObject::connect(&files, &F::sgnSelPhotoFile, [=](KivPhotoFile* p, bool on) { note(u"select %1 %2"_s.arg(id(p)).arg(on)); });
     }
-    QStringList take()
-    {
-        QStringList taken = log;
-        log.clear();
-        return taken;
-    }
+    QStringList take() { return std::exchange(log, {}); }
 
 private:
     QStringList log;
-};
-
-class CancelAfter : public CIsLoadCancled
-{
-public:
-    explicit CancelAfter(int rows) : left(rows) {}
-    bool isCanceled() override { return --left <= 0; }
-    int left;
 };
 
 class KivPhotoFilesTest : public PhotoCatalogueTest
@@ -177,7 +161,10 @@ TEST_F(KivPhotoFilesTest, LoadersReadEveryColumnAndCanBeCancelled)
     EXPECT_EQ(log.take().last(), QStringLiteral("added 7 %1").arg(library.getPhotoFile(7)->dbInfo.id));
 
     KivPhotoFiles cancelled;
-    CancelAfter first(1);
+    struct : CIsLoadCancled
+    {
+        bool isCanceled() override { return true; }
+    } first;
     cancelled.loadImageInfoFromDatabase(&first);
     EXPECT_EQ(cancelled.photoFilesCount(), 1);
 
