@@ -46,44 +46,52 @@ bool ImageInfoDB::deleteRecord(QString& fullPath)
     return exec(DeleteStatement, {fullPath});
 }
 
-void ImageInfoDB::readRecord(const QSqlQuery& row, DBImageInfo& out)
-{
-    out.id = row.value(ColId).toInt();
-    out.name = row.value(ColName).toString();
-    out.fullPath = row.value(ColFullPath).toString();
-    out.fileSize = qint64(row.value(ColFileSize).toULongLong());
-    out.mediaModifyDate = row.value(ColMediaModifyDate).toDateTime();
-    out.mediaRating = row.value(ColMediaRating).toInt();
-    out.mediaTag = row.value(ColMediaTag).toString();
-    out.mediaComment = row.value(ColMediaComment).toString();
-    out.exifDate = row.value(ColExifDate).toString();
-    out.orientation = row.value(ColOrientation).toInt();
-    out.latitude = row.value(ColLatitude).toDouble();
-    out.longitude = row.value(ColLongitude).toDouble();
-    out.altitude = row.value(ColAltitude).toDouble();
-    out.address = row.value(ColAddress).toString();
-    out.faceDetected = row.value(ColFaceDetected).toBool();
-    out.fIsDeleted = row.value(ColIsDeleted).toBool();
-    out.fIsEdited = row.value(ColIsEdited).toBool();
-    out.originalPath = row.value(ColOriginalPath).toString();
-    out.fIsPhotoRoll = row.value(ColIsPhotoRoll).toBool();
-    out.fIsLocalLost = row.value(ColIsLocalLost).toBool();
-    out.fRotateAngle = row.value(ColRotateAngle).toInt();
-}
-
 namespace {
 
-// A row read straight from SQLite. Through QSqlQuery, the driver turns every
-// column of every row into a QVariant (and every text into UTF-16 inside
-// SQLite first), which on a catalogue load costs more than SQLite's own
-// reading. Each getter gives what readRecord() makes of the driver's
-// QVariant for that column; a value of a storage class the getter does not
-// decode itself (a text in a number column, a blob, a number out of range)
-// takes exactly that route, so both readers agree on every stored value.
-class RowReader
+// What a record field is made of a column's QVariant, as Qt's SQLite driver
+// gives it.
+struct FromVariant
+{
+    static int integer(const QVariant& v) { return v.toInt(); }
+    static qint64 size(const QVariant& v) { return qint64(v.toULongLong()); }
+    static bool flag(const QVariant& v) { return v.toBool(); }
+    static double real(const QVariant& v) { return v.toDouble(); }
+    static QString text(const QVariant& v) { return v.toString(); }
+    static QDateTime dateTime(const QVariant& v) { return v.toDateTime(); }
+};
+
+// A row of a QSqlQuery.
+class QueryRow
 {
 public:
-    explicit RowReader(sqlite3_stmt* statement)
+    explicit QueryRow(const QSqlQuery& query)
+        : m_query(query)
+    {
+    }
+
+    int integer(int column) const { return FromVariant::integer(m_query.value(column)); }
+    qint64 size(int column) const { return FromVariant::size(m_query.value(column)); }
+    bool flag(int column) const { return FromVariant::flag(m_query.value(column)); }
+    double real(int column) const { return FromVariant::real(m_query.value(column)); }
+    QString text(int column) const { return FromVariant::text(m_query.value(column)); }
+    QDateTime dateTime(int column) const { return FromVariant::dateTime(m_query.value(column)); }
+
+private:
+    const QSqlQuery& m_query;
+};
+
+// A row of a statement run on the SQLite connection itself. Through
+// QSqlQuery, the driver turns every column of every row into a QVariant (and
+// every text into UTF-16 inside SQLite first), which on a catalogue load
+// costs more than SQLite's own reading. Each getter decodes the storage
+// class a column normally holds itself, with the result FromVariant gives;
+// any other value (a text in a number column, a blob, a number out of
+// range) is made into the driver's QVariant and converted by FromVariant,
+// so both kinds of row agree on every stored value.
+class StatementRow
+{
+public:
+    explicit StatementRow(sqlite3_stmt* statement)
         : m_statement(statement)
     {
     }
@@ -95,7 +103,7 @@ public:
             if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
                 return int(v);
         }
-        return driverValue(column).toInt();
+        return FromVariant::integer(driverValue(column));
     }
 
     qint64 size(int column) const
@@ -105,7 +113,7 @@ public:
             if (v >= 0)
                 return v;
         }
-        return qint64(driverValue(column).toULongLong());
+        return FromVariant::size(driverValue(column));
     }
 
     bool flag(int column) const
@@ -115,13 +123,13 @@ public:
             if (v == 0 || v == 1)
                 return v == 1;
         }
-        return driverValue(column).toBool();
+        return FromVariant::flag(driverValue(column));
     }
 
     double real(int column) const
     {
         return type(column) == SQLITE_FLOAT ? sqlite3_column_double(m_statement, column)
-                                            : driverValue(column).toDouble();
+                                            : FromVariant::real(driverValue(column));
     }
 
     QString text(int column) const
@@ -132,7 +140,7 @@ public:
         case SQLITE_NULL:
             return QString();
         default:
-            return driverValue(column).toString();
+            return FromVariant::text(driverValue(column));
         }
     }
 
@@ -151,7 +159,7 @@ public:
                     return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
             }
         }
-        return driverValue(column).toDateTime();
+        return FromVariant::dateTime(driverValue(column));
     }
 
 private:
@@ -181,6 +189,11 @@ private:
             high |= p[i];
         if (p && high < 0x80)
             return QString::fromLatin1(reinterpret_cast<const char*>(p), n);
+        return utf16Of(column);
+    }
+
+    QString utf16Of(int column) const
+    {
         const auto* u = static_cast<const QChar*>(sqlite3_column_text16(m_statement, column));
         return QString(u, sqlite3_column_bytes16(m_statement, column) / int(sizeof(QChar)));
     }
@@ -199,17 +212,17 @@ private:
             const auto* blob = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
             return QVariant(QByteArray(blob, sqlite3_column_bytes(m_statement, column)));
         }
-        default: {
-            const auto* u = static_cast<const QChar*>(sqlite3_column_text16(m_statement, column));
-            return QVariant(QString(u, sqlite3_column_bytes16(m_statement, column) / int(sizeof(QChar))));
-        }
+        default:
+            return QVariant(utf16Of(column));
         }
     }
 
     sqlite3_stmt* m_statement;
 };
 
-void readRow(const RowReader& row, DBImageInfo& out)
+// A "select *" row, by position in schema order, whichever way it is read.
+template <class Row>
+void fillRecord(const Row& row, DBImageInfo& out)
 {
     out.id = row.integer(ImageInfoDB::ColId);
     out.name = row.text(ImageInfoDB::ColName);
@@ -251,19 +264,24 @@ struct StatementFinalizer
 
 } // namespace
 
+void ImageInfoDB::readRecord(const QSqlQuery& row, DBImageInfo& out)
+{
+    fillRecord(QueryRow(row), out);
+}
+
 bool ImageInfoDB::selectRecords(const char* statement, const std::function<void(DBImageInfo&&)>& each)
 {
     const QSqlDatabase db = getDatabase();
     sqlite3* handle = sqliteHandle(db);
-    if (!handle) {
+    if (!handle) { // another driver, or no open connection: QtSql says why
         velorin::SqlStatement q(*this, statement);
         q.query().setForwardOnly(true); // rows are read once; QtSql need not keep them
         if (!q.exec())
             return false;
         while (q.next()) {
-            DBImageInfo row;
-            readRecord(q.query(), row);
-            each(std::move(row));
+            DBImageInfo record;
+            readRecord(q.query(), record);
+            each(std::move(record));
         }
         return true;
     }
@@ -274,10 +292,10 @@ bool ImageInfoDB::selectRecords(const char* statement, const std::function<void(
     int rc = sqlite3_prepare_v2(handle, utf8.constData(), int(utf8.size()), &prepared, nullptr);
     const std::unique_ptr<sqlite3_stmt, StatementFinalizer> finalizer(prepared);
     if (rc == SQLITE_OK && prepared) {
-        const RowReader row(prepared);
+        const StatementRow row(prepared);
         while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
             DBImageInfo record;
-            readRow(row, record);
+            fillRecord(row, record);
             each(std::move(record));
         }
         if (rc == SQLITE_DONE)
