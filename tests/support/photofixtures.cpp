@@ -63,12 +63,17 @@ DBImageInfo fullPhotoRecord(const QString& path)
 QString describe(const DBImageInfo& i)
 {
     const auto n = [](double v) { return QString::number(v, 'g', 17); };
-    return QStringList{QString::number(i.id), i.name, i.fullPath, QString::number(i.fileSize),
-                       i.mediaModifyDate.toString(Qt::ISODateWithMs), QString::number(i.mediaRating), i.mediaTag,
-                       i.mediaComment, i.exifDate, QString::number(i.orientation), n(i.latitude), n(i.longitude),
-                       n(i.altitude), i.address, QString::number(i.faceDetected), QString::number(i.fIsDeleted),
-                       QString::number(i.fIsEdited), i.originalPath, QString::number(i.fIsPhotoRoll),
-                       QString::number(i.fIsLocalLost), QString::number(i.fRotateAngle)}
+    const auto t = [](const QString& v) { return v.isNull() ? QStringLiteral("<null>") : v; };
+    const QDateTime& d = i.mediaModifyDate;
+    const QString date = QString::number(d.timeSpec())
+        + (d.isValid() ? d.toString(Qt::ISODateWithMs) + u'@' + QString::number(d.toMSecsSinceEpoch())
+                       : QStringLiteral("invalid ") + d.date().toString(Qt::ISODate) + u' ' + d.time().toString(Qt::ISODateWithMs));
+    return QStringList{QString::number(i.id), t(i.name), t(i.fullPath), QString::number(i.fileSize), date,
+                       QString::number(i.mediaRating), t(i.mediaTag), t(i.mediaComment), t(i.exifDate),
+                       QString::number(i.orientation), n(i.latitude), n(i.longitude), n(i.altitude), t(i.address),
+                       QString::number(i.faceDetected), QString::number(i.fIsDeleted), QString::number(i.fIsEdited),
+                       t(i.originalPath), QString::number(i.fIsPhotoRoll), QString::number(i.fIsLocalLost),
+                       QString::number(i.fRotateAngle)}
         .join(QLatin1Char('|'));
 }
 

@@ -26,7 +26,8 @@ DBImageInfo photoRecord(const QString& path, const QDateTime& modified = QDateTi
 // with every digit a double holds.
 DBImageInfo fullPhotoRecord(const QString& path);
 
-// Every field of a record, as one text to compare.
+// Every field of a record, as one text to compare: null texts apart from
+// empty ones, a time with its kind, instant, or invalid parts.
 QString describe(const DBImageInfo& info);
 
 // A thumbnail record of `path` holding `bmp`.
