@@ -30,14 +30,10 @@ QSet<int> numbersWithText(const CLocalizedStrings& strings)
 class LocalizedStringsTest : public TempHomeTest
 {
 protected:
-    void writeResource(const QString& language, const QByteArray& bytes)
-    {
-        writeFile(module.path() + u'/' + language + QStringLiteral("/UI/") + resourceFile, bytes);
-    }
     // Loads `bytes` as the only (en-US) resource file of the module folder.
     bool loadOnly(const QByteArray& bytes)
     {
-        writeResource(QStringLiteral("en-US"), bytes);
+        writeFile(module.path() + QStringLiteral("/en-US/UI/") + resourceFile, bytes);
         return strings.load(resourceFile, module.path());
     }
 
@@ -45,8 +41,8 @@ protected:
     CLocalizedStrings strings;
 };
 
-// Which language the environment chooses: the tool's exif test, which runs
-// it under several locale environments (Qt reads them once per process).
+// (Which language the environment chooses: the tool's exif test, which runs
+// it under several locale environments, as Qt reads them once per process.)
 
 TEST_F(LocalizedStringsTest, ReadsNumbersAndTitles)
 {

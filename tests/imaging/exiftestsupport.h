@@ -5,7 +5,13 @@
 // ImageMagick and exiftool, raw property values, and pictures in and out of
 // the picture class.
 
+#include <future>
+#include <memory>
+#include <thread>
+
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,8 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <velorin/velorin.h>
 #include <velorin/imaging/zelpicture.h>
-#include <velorin/imaging/zellibhelper.h>
 
 #include "support/media.h"
 
@@ -129,4 +135,44 @@ inline QImage fromBmp(const QByteArray& blob)
 inline QImage thumbnailOf(const QString& path, int box, int rotate = 0, int* w = nullptr, int* h = nullptr)
 {
     return fromBmp(ZellibHelper().GetThumbnailUseZelLib(u16(path), box, box, w, h, true, rotate));
+}
+
+// What every reader of files made of one file, read on a thread of its own.
+struct Reading
+{
+    bool finished = false, noThumbnails = false, noPicture = false, bitmaps = true;
+    int width = -1, exif = -1, imported = -1, audio = -1;
+    qint64 ms = 0;
+};
+
+inline Reading readEverything(const QString& path)
+{
+    auto promise = std::make_shared<std::promise<Reading>>();
+    std::future<Reading> result = promise->get_future();
+    // Detached: a regression blocks it for good, and the test must end.
+    std::thread([path, promise] {
+        QElapsedTimer timer;
+        timer.start();
+        Reading r;
+        ZellibHelper helper;
+        QFileInfo facts(path);
+        DBImageInfo record;
+        AddFileToPhotoLibrary::getDBImageInfoFromImageFile(facts, record);
+        const QList<QByteArray> blobs = helper.GetThumbnailsUseZelLib(u16(path), {64, 384}, true, 0);
+        r.noThumbnails = blobs.isEmpty() || blobs.first().isEmpty();
+        for (const QByteArray& blob : blobs)
+            r.bitmaps = r.bitmaps && (blob.isEmpty() || !fromBmp(blob).isNull());
+        r.noPicture = helper.GetPicture(u16(path)).isEmpty();
+        r.width = helper.GetPictureSize(u16(path)).cx;
+        _EXIF_INFORMATION info;
+        r.exif = GetImageExif(u16(path), &info);
+        CExifPropertyReader reader;
+        r.imported = reader.ImportExifInfo(u16(path));
+        unsigned short out[260];
+        r.audio = reader.GetAudioFile(u16(path), out);
+        r.ms = timer.elapsed();
+        r.finished = true;
+        promise->set_value(r);
+    }).detach();
+    return result.wait_for(std::chrono::seconds(30)) == std::future_status::ready ? result.get() : Reading();
 }

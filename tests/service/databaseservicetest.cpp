@@ -23,7 +23,6 @@ class DatabaseServiceTest : public TempHomeTest
 {
 protected:
     DatabaseService* service = getDatabaseService();
-    QString folderOf(const QString& file) const { return file == u"VideoInfo.db" ? videoFolder() : photoFolder(); }
 };
 
 // Every table and index of both sides, byte for byte as SQLite keeps them,
@@ -51,9 +50,10 @@ TEST_F(DatabaseServiceTest, EachSideMakesExactlyItsFilesWithTheirSchemas)
     }
     service->Initialize(false);
     service->UnInitialize();
-    for (const QString& file : expected.keys())
+    for (const QString& file : expected.keys()) {
         if (file != u"VideoInfo.db")
             EXPECT_EQ(storedSchema(photoFolder() + u'/' + file), expected[file]) << file.toStdString();
+    }
     EXPECT_EQ(sorted(QDir(photoFolder()).entryList(QDir::Files) << QStringLiteral("VideoInfo.db")), expected.keys());
     EXPECT_EQ(QDir(videoFolder()).entryList(QDir::Files), QStringList{QStringLiteral("VideoInfo.db")});
 
