@@ -283,12 +283,9 @@ TEST_F(ZellibHelperTest, BadFilesFailCleanlyInEveryReader)
         ASSERT_TRUE(r.finished) << qPrintable(path);
         EXPECT_TRUE(r.bitmaps && (r.exif == 0 || r.exif == 1) && r.audio == 0) << qPrintable(path);
         EXPECT_LT(r.ms, 5000) << qPrintable(path);
-        if (nothing.contains(path))
-            EXPECT_TRUE(r.noThumbnails && r.noPicture) << qPrintable(path);
-        if (special.contains(path))
-            EXPECT_TRUE(r.width <= 0 && r.exif == 0 && r.imported <= 0) << qPrintable(path);
-        if (path == cutOff.first())
-            EXPECT_EQ(r.exif, 0) << "the cut-off camera files hold nothing Exiv2 accepts";
+        EXPECT_TRUE(!nothing.contains(path) || (r.noThumbnails && r.noPicture)) << qPrintable(path);
+        EXPECT_TRUE(!special.contains(path) || (r.width <= 0 && r.exif == 0 && r.imported <= 0)) << qPrintable(path);
+        EXPECT_TRUE(path != cutOff.first() || r.exif == 0) << "the cut-off camera files hold nothing Exiv2 accepts";
     }
     EXPECT_TRUE(ZellibHelper().GetThumbnailsUseZelLib(u16(bomb), {64, 384}, true, 0).first().isEmpty());
     rusage usage{};
