@@ -2,6 +2,7 @@
 // it prepares, and a picture saved with a source photograph's metadata as
 // exiftool reads the file afterwards.
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -52,19 +53,13 @@ protected:
 TEST(ExifWriterTest, DegreesMinutesAndSecondsOfADecimalAngle)
 {
     CExifPropertyWriter writer;
-    struct Case
-    {
-        double value;
-        _ZELDIV d, m, s;
-    };
-    for (const Case& c : {Case{-52.5, {52, 1}, {30, 1}, {0, 1000}}, Case{10.25, {10, 1}, {15, 1}, {0, 1000}},
-                          Case{52.51, {52, 1}, {30, 1}, {35999, 1000}}, Case{0, {0, 1}, {0, 1}, {0, 1000}},
-                          Case{116.390833, {116, 1}, {23, 1}, {26998, 1000}}}) {
+    using Parts = std::array<int, 6>; // degrees, minutes and seconds as fractions
+    for (const auto& [value, parts] : {std::pair{-52.5, Parts{52, 1, 30, 1, 0, 1000}}, {10.25, Parts{10, 1, 15, 1, 0, 1000}},
+                                       {52.51, Parts{52, 1, 30, 1, 35999, 1000}}, {0.0, Parts{0, 1, 0, 1, 0, 1000}},
+                                       {116.390833, Parts{116, 1, 23, 1, 26998, 1000}}}) {
         _ZELDIV d{}, m{}, s{};
-        writer.TransFloat2Degree(c.value, d, m, s);
-        EXPECT_EQ(std::tuple(d.num, d.den, m.num, m.den, s.num, s.den),
-                  std::tuple(c.d.num, c.d.den, c.m.num, c.m.den, c.s.num, c.s.den))
-            << c.value;
+        writer.TransFloat2Degree(value, d, m, s);
+        EXPECT_EQ((Parts{int(d.num), int(d.den), int(m.num), int(m.den), int(s.num), int(s.den)}), parts) << value;
     }
 }
 
@@ -103,19 +98,17 @@ TEST_F(CameraSourceTest, PropertiesSetOnThePicture)
 TEST(ExifWriterTest, ThumbnailsFitTheirBox)
 {
     CExifPropertyWriter writer;
-    struct Case
-    {
-        QSize picture, box, thumbnail;
-    };
-    for (const Case& c : {Case{{400, 300}, {160, 160}, {160, 120}}, Case{{300, 400}, {160, 160}, {120, 160}},
-                          Case{{100, 50}, {160, 160}, {160, 80}}, Case{{640, 480}, {64, 128}, {64, 48}}}) {
-        Picture picture(pictureOf(QImage(c.picture, QImage::Format_RGB32)));
-        Picture thumbnail(writer.CreateThumbnailImage(picture.p, c.box.width(), c.box.height()));
+    for (const auto& [size, box, fitted] : {std::tuple{QSize(400, 300), QSize(160, 160), QSize(160, 120)},
+                                            {QSize(300, 400), QSize(160, 160), QSize(120, 160)},
+                                            {QSize(100, 50), QSize(160, 160), QSize(160, 80)},
+                                            {QSize(640, 480), QSize(64, 128), QSize(64, 48)}}) {
+        Picture picture(pictureOf(QImage(size, QImage::Format_RGB32)));
+        Picture thumbnail(writer.CreateThumbnailImage(picture.p, box.width(), box.height()));
         ASSERT_NE(thumbnail.p, nullptr);
-        EXPECT_EQ(thumbnail->size(), c.thumbnail) << c.picture.width() << "x" << c.picture.height();
+        EXPECT_EQ(thumbnail->size(), fitted) << size.width() << "x" << size.height();
         EXPECT_EQ(thumbnail->bitDepth(), 24);
         ASSERT_NE(thumbnail->layer(1), nullptr);
-        EXPECT_EQ(thumbnail->layer(1)->rect().width(), c.thumbnail.width());
+        EXPECT_EQ(thumbnail->layer(1)->rect().width(), fitted.width());
     }
     Picture empty(ZelPicture::create());
     EXPECT_EQ(writer.CreateThumbnailImage(empty.p, 160, 160), nullptr);

@@ -132,11 +132,9 @@ TEST_F(AlbumsTest, NewAlbumUpdatesAndFileListDifference)
     stored->getKivPhotoFilesSort()->deletePhotoFileByIndex(0);
     stored->getKivPhotoFilesSort()->addPhotoFile(-1, photos.findPhotoFileByID(c));
     EXPECT_FALSE(stored->updatePhotoAlbumToDatabase(stored, QAUpdateFileList));
-    QList<int> ids;
-    for (const auto& row : entries())
-        ids.append(row[2].toInt());
-    std::sort(ids.begin(), ids.end());
-    EXPECT_EQ(ids, (QList<int>{b, c}));
+    EXPECT_EQ(selectRows(*service->getAlbumFileListDB(), QStringLiteral("select cast(fileID as integer) from "
+                                                                         "AlbumFileList order by 1")),
+              (QList<QVariantList>{{b}, {c}}));
 
     stored->dbInfo.albumRating = 4;
     stored->dbInfo.ssDuration = 5;
