@@ -17,7 +17,6 @@ using ImageRowsTest = TempHomeTest;
 
 TEST_F(ImageRowsTest, DirectReadGivesWhatTheQtSqlReaderGives)
 {
-    const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/Berlin"); // skipped and repeated hours
     tzset();
     ImageInfoDB table;
@@ -57,12 +56,7 @@ TEST_F(ImageRowsTest, DirectReadGivesWhatTheQtSqlReaderGives)
         for (size_t i = 0; i < direct.size(); ++i)
             EXPECT_EQ(describe(direct[i]), describe(viaQtSql[i])) << i << (zoneSet ? " Europe/Berlin" : " TZ unset");
     }
-    table.closeConnection();
-    if (zone.isNull())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", zone);
-    tzset();
+    table.closeConnection(); // the fixture gives TZ back
 }
 
 } // namespace

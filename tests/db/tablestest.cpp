@@ -33,19 +33,19 @@ struct Opened
 
 // --- the eight thumbnail stores: one body -----------------------------------
 
-struct StoreCase
-{
-    const char* name;
-    std::function<std::unique_ptr<ThumbnailStore>()> make;
-};
-
-class ThumbnailStoreTest : public TempHomeTest, public ::testing::WithParamInterface<StoreCase>
+template <class Store>
+class ThumbnailStoreTest : public TempHomeTest
 {
 };
 
-TEST_P(ThumbnailStoreTest, UpsertKeepsOneRowPerPathAndDeleteTakesOnlyThatPath)
+using Stores = ::testing::Types<ImageThumbnailMiniDB, ImageThumbnailSmallDB, ImageThumbnailMediumDB, ImageThumbnailLargeDB,
+                                OnlineImageThumbnailMiniDB, OnlineImageThumbnailSmallDB, OnlineImageThumbnailMediumDB,
+                                OnlineImageThumbnailLargeDB>;
+TYPED_TEST_SUITE(ThumbnailStoreTest, Stores);
+
+TYPED_TEST(ThumbnailStoreTest, UpsertKeepsOneRowPerPathAndDeleteTakesOnlyThatPath)
 {
-    auto store = GetParam().make();
+    auto store = std::make_unique<TypeParam>();
     ASSERT_TRUE(store->openConnection());
     ASSERT_TRUE(store->createTable());
     EXPECT_TRUE(store->createIndex());
@@ -76,22 +76,6 @@ TEST_P(ThumbnailStoreTest, UpsertKeepsOneRowPerPathAndDeleteTakesOnlyThatPath)
               (QList<QVariantList>{{other.fullPath}}));
     store->closeConnection();
 }
-
-template <class T>
-StoreCase storeCase(const char* name)
-{
-    return {name, [] { return std::unique_ptr<ThumbnailStore>(new T); }};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    AllSizes, ThumbnailStoreTest,
-    ::testing::Values(storeCase<ImageThumbnailMiniDB>("Mini"), storeCase<ImageThumbnailSmallDB>("Small"),
-                      storeCase<ImageThumbnailMediumDB>("Medium"), storeCase<ImageThumbnailLargeDB>("Large"),
-                      storeCase<OnlineImageThumbnailMiniDB>("OnlineMini"),
-                      storeCase<OnlineImageThumbnailSmallDB>("OnlineSmall"),
-                      storeCase<OnlineImageThumbnailMediumDB>("OnlineMedium"),
-                      storeCase<OnlineImageThumbnailLargeDB>("OnlineLarge")),
-    [](const auto& p) { return std::string(p.param.name); });
 
 // --- upgrades of older files: one body -------------------------------------
 

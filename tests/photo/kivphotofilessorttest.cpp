@@ -232,11 +232,7 @@ TEST_F(PhotoViewTest, DateOrderIsByInstantAcrossOffsets)
     for (size_t i = 0; i < shown.size(); ++i)
         for (size_t j = 0; j < shown.size(); ++j)
             mismatches += less(shown[i], shown[j]) != (instantOf(i) < instantOf(j));
-    EXPECT_EQ(mismatches, 0);
-    for (int n = 0; n < 100000; ++n) {
-        const int a = pick(0, 402), b = pick(0, 402), c = pick(0, 402);
-        ASSERT_TRUE(!less(shown[a], shown[b]) || !less(shown[b], shown[c]) || less(shown[a], shown[c])) << a << b << c;
-    }
+    EXPECT_EQ(mismatches, 0) << "so it is a strict weak ordering too";
 }
 
 // The release pass walks the entries outside the 400 around the last one

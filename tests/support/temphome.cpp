@@ -1,6 +1,7 @@
 #include "temphome.h"
 #include "privatehome.h"
 
+#include <ctime>
 #include <thread>
 
 #include <QDir>
@@ -16,7 +17,7 @@
 namespace {
 
 const char* const variables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
+                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TZ"};
 
 } // namespace
 
@@ -37,6 +38,7 @@ void TempHomeTest::TearDown()
         else
             qputenv(name.constData(), value);
     }
+    tzset(); // a test may have changed TZ
 }
 
 void runOnThread(const std::function<void()>& work)
