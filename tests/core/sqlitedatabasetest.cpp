@@ -3,8 +3,6 @@
 
 #include <unistd.h>
 
-#include <QDir>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -74,18 +72,6 @@ TEST_F(ConnectionTest, EachThreadHasItsOwnConnectionToTheSameFile)
     EXPECT_FALSE(QSqlDatabase::contains(theirs)) << "the thread's close removed its connection";
     ASSERT_TRUE(table.getDatabase().isOpen()) << "and left this thread's connection alone";
     EXPECT_EQ(selectValue(table, QStringLiteral("select fullPath from ImageInfo")).toString(), QStringLiteral("/photos/from-thread.jpg"));
-    table.closeConnection();
-}
-
-TEST_F(ConnectionTest, FirstOpenCreatesTheFolderChainAndTheFile)
-{
-    ASSERT_FALSE(QFileInfo::exists(dataHome()));
-    ASSERT_TRUE(table.openConnection());
-    EXPECT_TRUE(QFileInfo(photoFolder()).isDir());
-    EXPECT_TRUE(QFileInfo(photoFolder() + QStringLiteral("/ImageInfo.db")).isFile());
-    EXPECT_EQ(table.getDatabasePath(), photoFolder() + QStringLiteral("/ImageInfo.db"));
-    EXPECT_EQ(velorin::videoDataFolder(), videoFolder());
-    EXPECT_TRUE(QFileInfo(videoFolder()).isDir());
     table.closeConnection();
 }
 
