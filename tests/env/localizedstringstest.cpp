@@ -51,11 +51,9 @@ TEST_F(LocalizedStringsTest, ReadsNumbersAndTitles)
                                "<String Value=\"3\" Title=\"old\"/><String Value=\"3\" Title=\"new\"/>"
                                "<Other Value=\"4\" Title=\"ignored\"/>"
                                "<String Title=\"no number\"/>")));
-    EXPECT_EQ(strings.getString(1), QStringLiteral("Line1\nLine2"));
-    EXPECT_EQ(strings.getString(2), QStringLiteral("A\r\nB\rC\tD"));
-    EXPECT_EQ(strings.getString(3), QStringLiteral("new"));
-    EXPECT_EQ(strings.getString(4), QString());
-    EXPECT_EQ(strings.getString(0), QStringLiteral("no number"));
+    EXPECT_EQ((QStringList{strings.getString(0), strings.getString(1), strings.getString(2), strings.getString(3),
+                           strings.getString(4)}),
+              (QStringList{"no number", "Line1\nLine2", "A\r\nB\rC\tD", "new", QString()}));
 
     // Loading again replaces the whole table.
     ASSERT_TRUE(loadOnly(magic("<String Value=\"seven\" Title=\"not a number\"/>")));
@@ -87,11 +85,10 @@ TEST_F(LocalizedStringsTest, CopiesIntoACallersBufferOnlyWhenTheTextFits)
     ASSERT_TRUE(loadOnly(magic("<String Value=\"1\" Title=\"Blende\"/>")));
     char16_t buffer[8] = u"#";
     EXPECT_EQ(strings.getString(1, buffer, 5), 6);
-    EXPECT_EQ(buffer[0], u'#');
+    EXPECT_EQ(buffer[0], u'#') << "too small: untouched";
     EXPECT_EQ(strings.getString(1, buffer, 6), 6);
     EXPECT_EQ(std::u16string(buffer), u"Blende");
-    EXPECT_EQ(strings.getString(2, buffer, 6), 0);
-    EXPECT_EQ(buffer[0], u'\0');
+    EXPECT_EQ(std::pair(strings.getString(2, buffer, 6), buffer[0]), std::pair(0, u'\0')) << "no text: emptied";
     EXPECT_EQ(strings.getString(1, nullptr, 6), 6);
 }
 

@@ -118,13 +118,10 @@ TEST_F(TagAndPlaceModelsTest, PlacesKeepTheFirstPhotosPosition)
     QString bergen = QStringLiteral("Bergen \"x\"; DROP TABLE AddrList; --\n'O");
     DBAddressInfo first = place(bergen, 60.39299, 5.32415, 12.5);
     ASSERT_TRUE(places.addPhotoAddressToDB(first));
-    EXPECT_GT(first.id, 0);
-    EXPECT_EQ(first.count, 1);
-
+    EXPECT_TRUE(first.id > 0 && first.count == 1);
     DBAddressInfo second = place(bergen, -33.9, 18.4, 0);
     ASSERT_TRUE(places.updatePhotoAddressToDB(second));
-    EXPECT_EQ(second.id, first.id);
-    EXPECT_EQ(second.count, 2);
+    EXPECT_EQ(std::pair(second.id, second.count), std::pair(first.id, 2));
 
     DBAddressInfo found = place(QStringLiteral("kept"), 0, 0, 0);
     found.id = 77;
