@@ -7,14 +7,13 @@ set -euo pipefail
 tool=$1
 . "$(dirname "$0")/importsupport.sh"
 velorin() { "$tool" "$@"; }
-images=$db
 albums=$catalogue/PhotoAlbumInfo.db
 pics=$home/pics
 mkdir -p "$pics"
 for n in a b c d e; do echo "$n" >"$pics/$n.jpg"; done
 
 velorin init >/dev/null
-sqlite3 "$images" <<SQL
+sqlite3 "$db" <<SQL
 INSERT INTO ImageInfo(name, fullPath, fileSize, fIsDeleted) VALUES
   ('a.jpg', '$pics/a.jpg', 2, 0), ('b.jpg', '$pics/b.jpg', 2, 0), ('c.jpg', '$pics/c.jpg', 2, 0),
   ('d.jpg', '$pics/d.jpg', 2, 0), ('e.jpg', '$pics/e.jpg', 2, 0);
@@ -76,15 +75,15 @@ test -z "$(velorin albums)"
 
 # The photo trash: listing, restoring, purging one and then the rest.
 test -z "$(velorin trash)"
-sqlite3 "$images" "UPDATE ImageInfo SET fIsDeleted=1 WHERE name IN ('a.jpg', 'b.jpg', 'c.jpg')"
+sqlite3 "$db" "UPDATE ImageInfo SET fIsDeleted=1 WHERE name IN ('a.jpg', 'b.jpg', 'c.jpg')"
 test "$(velorin trash | sort)" = "$(printf '%s\n%s\n%s' "$pics/a.jpg" "$pics/b.jpg" "$pics/c.jpg")"
 velorin trash restore "$pics/a.jpg"
-test "$(sqlite3 "$images" "SELECT fIsDeleted FROM ImageInfo WHERE name='a.jpg'")" = 0
+test "$(sqlite3 "$db" "SELECT fIsDeleted FROM ImageInfo WHERE name='a.jpg'")" = 0
 fails 1 "not in the trash: $pics/a.jpg" velorin trash restore "$pics/a.jpg"
 velorin trash purge "$pics/b.jpg"
-test "$(sqlite3 "$images" "SELECT name FROM ImageInfo ORDER BY name")" = "$(printf 'a.jpg\nc.jpg\nd.jpg\ne.jpg')"
+test "$(sqlite3 "$db" "SELECT name FROM ImageInfo ORDER BY name")" = "$(printf 'a.jpg\nc.jpg\nd.jpg\ne.jpg')"
 velorin trash purge
 test -z "$(velorin trash)"
-test "$(sqlite3 "$images" "SELECT name FROM ImageInfo ORDER BY name")" = "$(printf 'a.jpg\nd.jpg\ne.jpg')"
+test "$(sqlite3 "$db" "SELECT name FROM ImageInfo ORDER BY name")" = "$(printf 'a.jpg\nd.jpg\ne.jpg')"
 fails 2 "usage" velorin trash restore
 echo OK

@@ -10,8 +10,7 @@ tool=$1
 velorin() { env LC_ALL=en_US.UTF-8 "$tool" "$@"; }
 
 velorin init >/dev/null
-test -z "$(velorin tags)"
-test -z "$(velorin places)"
+test -z "$(velorin tags)$(velorin places)"
 
 sqlite3 "$db" <<'SQL'
 INSERT INTO TagList(tag, count) VALUES('cherry', 2), ('Banana', 1), ('apple', 5), ('zebra', 1), ('öl', 3),

@@ -114,9 +114,7 @@ TEST_F(ImageInfoDBTest, SharedStatements)
     EXPECT_FALSE(rowOf(other.fullPath).isEmpty());
 }
 
-class ForeignFileTest : public TempHomeTest
-{
-};
+using ForeignFileTest = TempHomeTest;
 
 // A SQLite header followed by garbage: it looks like a database until the
 // first page is read. (Random bytes: see the service test.)

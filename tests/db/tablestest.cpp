@@ -139,9 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- video tables -----------------------------------------------------------
 
-class TablesTest : public TempHomeTest
-{
-};
+using TablesTest = TempHomeTest;
 
 TEST_F(TablesTest, VideoInsertsReadTheirIdsBack)
 {
