@@ -51,7 +51,8 @@ bool rewritePhoto(const DBImageInfo& info, PhotoThumbnails thumbnails)
 std::vector<SQLiteDatabase*> photoWriteTables()
 {
     CatalogueTables* tables = catalogueTables();
-    std::vector<SQLiteDatabase*> result(tables->imageThumbnailStores().begin(), tables->imageThumbnailStores().end());
+    const auto stores = tables->imageThumbnailStores();
+    std::vector<SQLiteDatabase*> result(stores.begin(), stores.end());
     result.push_back(tables->getImageInfoDB());
     return result;
 }
