@@ -272,7 +272,7 @@ TEST_F(ZellibHelperTest, BadFilesFailCleanlyInEveryReader)
     const QStringList nothing = special
         + QStringList{file(QStringLiteral("empty.jpg")), file(QStringLiteral("soi.jpg")),
                       file(QStringLiteral("truncated.jpg")), root(), pixbufTest(QStringLiteral("issue205.jpg")),
-                      pixbufTest(QStringLiteral("large.jpg"))};
+                      pixbufTest(QStringLiteral("large.jpg")), bomb};
     const QStringList cutOff = cutOffFiles();
     const QStringList hostile = QStringList{file(QStringLiteral("header-only.jpg")), file(QStringLiteral("random-after-soi.jpg"))}
         + cutOff + filesIn(pixbufTest(QStringLiteral("test-images/fail")))
@@ -287,7 +287,6 @@ TEST_F(ZellibHelperTest, BadFilesFailCleanlyInEveryReader)
         EXPECT_TRUE(!special.contains(path) || (r.width <= 0 && r.exif == 0 && r.imported <= 0)) << qPrintable(path);
         EXPECT_TRUE(path != cutOff.first() || r.exif == 0) << "the cut-off camera files hold nothing Exiv2 accepts";
     }
-    EXPECT_TRUE(ZellibHelper().GetThumbnailsUseZelLib(u16(bomb), {64, 384}, true, 0).first().isEmpty());
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     EXPECT_LT(usage.ru_maxrss, 512 * 1024) << "kB at the peak";

@@ -452,14 +452,19 @@ int ZelPicture::load(const QString& path, ZelLoadMode mode, QSize box)
 
         if (!sanePixelCount(stored.width(), stored.height(), MaxPixels))
             return ZelLoadTooLarge;
-        // Held until the decode is done.
-        std::optional<velorin::imaging::DecodeShare> share;
+        if (mode == ZelLoadMode::Thumbnail && (box.width() <= 0 || box.height() <= 0))
+            return ZelLoadBadRequest;
+        // What the decoder buffers, and for a full decode the picture itself
+        // (four bytes a pixel), held from the budget until the decode is
+        // done: a file of a few kilobytes claiming a huge progressive picture
+        // is refused here, whatever it is read for.
+        qint64 need = bufferedBytes(reader, qtReads ? bytes : preview, stored);
+        if (mode == ZelLoadMode::Full && need != std::numeric_limits<qint64>::max())
+            need += qint64(stored.width()) * stored.height() * 4;
+        velorin::imaging::DecodeShare share(need);
+        if (!share.granted())
+            return ZelLoadTooLarge;
         if (mode == ZelLoadMode::Thumbnail) {
-            if (box.width() <= 0 || box.height() <= 0)
-                return ZelLoadBadRequest;
-            share.emplace(bufferedBytes(reader, qtReads ? bytes : preview, stored));
-            if (!share->granted())
-                return ZelLoadTooLarge;
             // The box applies to the picture as shown, so a picture turned a
             // quarter is fitted into the transposed box.
             const bool quarter = turnsAQuarter(readU16(properties.value(ZelPropOrientation)));
