@@ -58,54 +58,31 @@ void CatalogueTables::open(bool mode)
     FirstFailure failure;
 
     if (!mode) {
-        for (SQLiteDatabase* table : videoSideTables())
+        for (SQLiteTable* table : videoSideTables())
             failure.check(table->openConnection());
         // The VideoInfo index is the application's to create.
-        failure.check(videoInfoDB.createTable());
-        failure.check(videoPlayListDB.createTable());
-        failure.check(videoPlayListMappingDB.createTable());
+        for (SQLiteTable* table : videoSideTables())
+            failure.check(table->createTable());
         return;
     }
 
     // Every connection first, so that no table is created before all are
-    // open; then tables and indexes in a fixed order.
-    for (SQLiteDatabase* table : photoSideTables())
+    // open; then each table with its indexes, in the same order.
+    for (SQLiteTable* table : photoSideTables())
         failure.check(table->openConnection());
-
-    failure.check(albumFileListDB.createTable());
-    failure.check(albumInfoDB.createTable());
-    failure.check(imageInfoDB.createTable());
-    imageInfoDB.createIndex();
-    for (ThumbnailStore* store : imageThumbnailStores()) {
-        failure.check(store->createTable());
-        store->createIndex();
-    }
-    failure.check(imageFaceInfoDB.createTable());
-    failure.check(peopleFaceDB.createTable());
-    failure.check(peopleGroupDB.createTable());
-    failure.check(peopleGroupPeopleListDB.createTable());
-    failure.check(peopleInfoDB.createTable());
-    failure.check(addrListDB.createTable());
-    addrListDB.createIndex();
-    failure.check(tagListDB.createTable());
-    tagListDB.createIndex();
-    failure.check(onlineAlbumFileListDB.createTable());
-    failure.check(onlineAlbumInfoDB.createTable());
-    failure.check(onlineImageInfoDB.createTable());
-    onlineImageInfoDB.createIndex();
-    for (ThumbnailStore* store : onlineImageThumbnailStores()) {
-        failure.check(store->createTable());
-        store->createIndex();
+    for (SQLiteTable* table : photoSideTables()) {
+        failure.check(table->createTable());
+        table->createIndex();
     }
 }
 
 void CatalogueTables::close()
 {
     if (photoSide.load()) {
-        for (SQLiteDatabase* table : photoSideTables())
+        for (SQLiteTable* table : photoSideTables())
             table->closeConnection();
     } else {
-        for (SQLiteDatabase* table : videoSideTables())
+        for (SQLiteTable* table : videoSideTables())
             table->closeConnection();
     }
 }
@@ -121,7 +98,7 @@ std::array<ThumbnailStore*, 4> CatalogueTables::onlineImageThumbnailStores()
             &onlineImageThumbnailLargeDB};
 }
 
-std::array<SQLiteDatabase*, 21> CatalogueTables::photoSideTables()
+std::array<SQLiteTable*, 21> CatalogueTables::photoSideTables()
 {
     return {&albumFileListDB, &albumInfoDB, &imageInfoDB, &imageThumbnailMiniDB, &imageThumbnailSmallDB,
             &imageThumbnailMediumDB, &imageThumbnailLargeDB, &imageFaceInfoDB, &peopleFaceDB, &peopleGroupDB,
@@ -130,7 +107,7 @@ std::array<SQLiteDatabase*, 21> CatalogueTables::photoSideTables()
             &onlineImageThumbnailMediumDB, &onlineImageThumbnailLargeDB, &addrListDB, &tagListDB};
 }
 
-std::array<SQLiteDatabase*, 3> CatalogueTables::videoSideTables()
+std::array<SQLiteTable*, 3> CatalogueTables::videoSideTables()
 {
     return {&videoInfoDB, &videoPlayListDB, &videoPlayListMappingDB};
 }

@@ -89,9 +89,9 @@ protected:
     ~CatalogueTables();
 
 private:
-    // In the order their connections are opened.
-    std::array<SQLiteDatabase*, 21> photoSideTables();
-    std::array<SQLiteDatabase*, 3> videoSideTables();
+    // In the order their connections are opened and their tables created.
+    std::array<SQLiteTable*, 21> photoSideTables();
+    std::array<SQLiteTable*, 3> videoSideTables();
 
     // Constructed in this order, destroyed in the reverse one.
     std::atomic<bool> photoSide{true};
