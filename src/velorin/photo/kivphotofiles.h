@@ -23,7 +23,8 @@ struct CollectionKeys<KivPhotoFile>
 // order they were added, announced by signals on every addition, change and
 // removal. Every operation that keeps memory and table in step lives here:
 // the loaders, the reconciliation of a scanned file with its row, and the
-// column-selective update. Tables are written first, then memory.
+// column-selective update. Tables are written first, through the photo
+// writer (photowriter.h, which the import uses alone), then memory.
 //
 // The facade makes two: the library (rows not in the trash) and the trash;
 // which rows an instance holds depends only on the loader called on it.
