@@ -45,11 +45,7 @@ TYPED_TEST_SUITE(ThumbnailStoreTest, Stores);
 
 TYPED_TEST(ThumbnailStoreTest, UpsertKeepsOneRowPerPathAndDeleteTakesOnlyThatPath)
 {
-    auto store = std::make_unique<TypeParam>();
-    ASSERT_TRUE(store->openConnection());
-    ASSERT_TRUE(store->createTable());
-    EXPECT_TRUE(store->createIndex());
-
+    Opened<TypeParam> store;
     DBImageThumbnail t;
     t.fullPath = QStringLiteral("/p/a.jpg");
     t.mediaModifyDate = QDateTime(QDate(2021, 5, 6), QTime(7, 8, 9));
@@ -64,17 +60,14 @@ TYPED_TEST(ThumbnailStoreTest, UpsertKeepsOneRowPerPathAndDeleteTakesOnlyThatPat
     EXPECT_TRUE(store->insertRecord(&other));
 
     const QString table = store->getTableName();
-    auto stored = selectRows(*store, QStringLiteral("select thumbnail, mediaModifyDate, recordTimestamp from %1 "
-                                                    "order by id").arg(table));
+    auto stored = store.rows(QStringLiteral("select thumbnail, mediaModifyDate, recordTimestamp from %1 order by id").arg(table));
     ASSERT_EQ(stored.size(), 2);
     EXPECT_EQ(stored[0], (QVariantList{t.thumbnail, QStringLiteral("2021-05-06T07:08:09"),
                                        QStringLiteral("2021-05-07T01:02:03")})) << "the second image, bytes intact";
     EXPECT_TRUE(stored[1][1].isNull()) << "no date by default";
 
     EXPECT_TRUE(store->deleteRecord(t.fullPath));
-    EXPECT_EQ(selectRows(*store, QStringLiteral("select fullPath from %1").arg(table)),
-              (QList<QVariantList>{{other.fullPath}}));
-    store->closeConnection();
+    EXPECT_EQ(store.rows(QStringLiteral("select fullPath from %1").arg(table)), (QList<QVariantList>{{other.fullPath}}));
 }
 
 // --- upgrades of older files: one body -------------------------------------
@@ -150,7 +143,6 @@ TEST_F(TablesTest, VideoInsertsReadTheirIdsBack)
     clip.modifyDate = QDateTime(QDate(2022, 1, 1), QTime(0, 0, 1, 999));
     ASSERT_TRUE(videos->insertRecord(&clip));
     const int first = clip.id;
-    EXPECT_GT(first, 0);
 
     clip.markIn = 1000;
     clip.markOut = 5000;
@@ -172,12 +164,10 @@ TEST_F(TablesTest, PlaylistAndMappingIdsAreFoundAgain)
 {
     Opened<VideoPlayListDB> lists;
     Opened<VideoPlayListMappingDB> mapping;
-    EXPECT_EQ(mapping->getConnectionName(), QStringLiteral("VideoPlayListMappingInfo"));
     DBVideoPlayListInfo list;
     list.name = QStringLiteral("Summer");
     list.albumGUID = QUuid::createUuid().toString();
     ASSERT_TRUE(lists->insertRecord(&list));
-    EXPECT_GT(list.id, 0);
 
     QList<int> ids;
     for (const auto& [fileId, path] : {std::pair{7, "/v/7.mp4"}, {8, "/v/8.mp4"}, {7, "/v/70.mp4"}}) {

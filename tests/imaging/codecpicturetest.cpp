@@ -23,14 +23,6 @@ const QSize Upright(640, 480);
 // Orientation 6: the camera stored the picture turned a quarter to the left.
 const QImage Sensor = quadrantImage(Upright.width(), Upright.height()).transformed(QTransform().rotate(-90));
 
-QByteArray le(std::initializer_list<quint32> values, int width)
-{
-    QByteArray out;
-    for (quint32 v : values)
-        out.append(reinterpret_cast<const char*>(&v), width); // the machine is little-endian, as TIFF "II"
-    return out;
-}
-
 struct Tag { quint16 id, type, unit; QByteArray values; }; // type 1 byte, 2 text, 3 short, 4 long, 10 srational
 Tag shorts(quint16 id, std::initializer_list<quint32> v) { return {id, 3, 2, le(v, 2)}; }
 Tag longs(quint16 id, std::initializer_list<quint32> v) { return {id, 4, 4, le(v, 4)}; }
@@ -186,10 +178,9 @@ TEST_F(CodecPictureTest, MetadataAsFromTheJpeg)
         QFileInfo file(path);
         DBImageInfo info;
         AddFileToPhotoLibrary::getDBImageInfoFromImageFile(file, info);
-        EXPECT_EQ(info.exifDate, expected.exifDate) << qPrintable(path);
-        EXPECT_EQ(info.latitude, expected.latitude) << qPrintable(path);
-        EXPECT_EQ(info.longitude, expected.longitude) << qPrintable(path);
-        EXPECT_EQ(info.orientation, path == turned ? 1 : 6) << qPrintable(path);
+        EXPECT_EQ(std::tuple(info.exifDate, info.latitude, info.longitude, info.orientation),
+                  std::tuple(expected.exifDate, expected.latitude, expected.longitude, path == turned ? 1 : 6))
+            << qPrintable(path);
         CExifPropertyReader reader;
         ASSERT_EQ(reader.ImportExifInfo(u16(path)), 1) << qPrintable(path);
         for (int id : {ExifPropMake, ExifPropModel, ExifPropDateTimeOriginal, ExifPropGpsLatitude, ExifPropGpsLongitude})

@@ -51,21 +51,16 @@ TEST(ExifBridgeTest, FormatCodesAndExifPresence)
             runProgram(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
                                                     QStringLiteral("-tagsfromfile"), jpeg, QStringLiteral("-EXIF:all"), target});
     }
-    struct Case
-    {
-        const char* suffix;
-        int format;
-    };
-    for (const Case& c : {Case{"jpg", 1}, Case{"tif", 3}, Case{"png", 15}, Case{"webp", 51}}) {
-        const QString path = dir.filePath(QStringLiteral("camera.") + QLatin1String(c.suffix));
+    for (const auto& [suffix, format] : {std::pair{"jpg", 1}, {"tif", 3}, {"png", 15}, {"webp", 51}}) {
+        const QString path = dir.filePath(QStringLiteral("camera.") + QLatin1String(suffix));
         const MetadataRead read = readMetadata(fileBytes(path), path, false);
-        EXPECT_TRUE(read.ok) << c.suffix;
-        EXPECT_EQ(read.format, c.format) << c.suffix;
-        EXPECT_EQ(read.properties.value(PubImage::ZelPropHasExif), raw(qint32(1))) << c.suffix;
-        EXPECT_EQ(textOf(read.properties.value(ExifPropMake)), u"Canon") << c.suffix;
-        EXPECT_EQ(read.properties.value(ExifPropFNumber), ratio(14, 5)) << c.suffix;
+        EXPECT_TRUE(read.ok) << suffix;
+        EXPECT_EQ(read.format, format) << suffix;
+        EXPECT_EQ(read.properties.value(PubImage::ZelPropHasExif), raw(qint32(1))) << suffix;
+        EXPECT_EQ(textOf(read.properties.value(ExifPropMake)), u"Canon") << suffix;
+        EXPECT_EQ(read.properties.value(ExifPropFNumber), ratio(14, 5)) << suffix;
         _EXIF_INFORMATION info;
-        EXPECT_EQ(GetImageExif(u16(path), &info), 1) << c.suffix;
+        EXPECT_EQ(GetImageExif(u16(path), &info), 1) << suffix;
     }
     const QString gif = dir.filePath(QStringLiteral("camera.gif"));
     const MetadataRead read = readMetadata(fileBytes(gif), {}, false);
@@ -180,18 +175,11 @@ TEST(ExifBridgeTest, EveryPropertyRoundTripsThroughEncodedFiles)
         const QString path = dir.filePath(QStringLiteral("written.") + QLatin1String(format));
         writeFile(path, file);
         const QJsonObject tool = exiftoolRead(path);
-        EXPECT_EQ(tool[u"Make"].toString(), u"text of 11007");
-        EXPECT_EQ(tool[u"XPTitle"].toString(), u"Stra\u00DFe \u65E5\u672C11903");
-        EXPECT_EQ(tool[u"UserComment"].toString(), u"Stra\u00DFe \u65E5\u672C11523");
-        EXPECT_NEAR(std::fabs(tool[u"GPSLatitude"].toDouble()), 33 + 51.23 / 60, 1e-9);
-        EXPECT_EQ(tool[u"GPSLatitudeRef"].toString(), u"S");
-        EXPECT_NEAR(std::fabs(tool[u"GPSLongitude"].toDouble()), 70 + 39.0 / 60 + 4.512 / 3600, 1e-9);
-        EXPECT_EQ(tool[u"GPSVersionID"].toString(), u"2 3 0 0");
-        EXPECT_NEAR(tool[u"ExposureCompensation"].toDouble(), -1.0 / 3, 1e-9);
-        EXPECT_EQ(tool[u"FileSource"].toInt(), 3);
-        EXPECT_EQ(tool[u"ExifImageWidth"].toInt(), 70000);
-        EXPECT_EQ(tool[u"ExifVersion"].toString(), u"0231");
-        EXPECT_EQ(tool[u"ModifyDate"].toString(), u"2024:03:07 09:05:03");
+        expectTags(tool, {{"Make", "text of 11007"}, {"XPTitle", u"Stra\u00DFe \u65E5\u672C11903"_s},
+                          {"UserComment", u"Stra\u00DFe \u65E5\u672C11523"_s}, {"GPSLatitude", -(33 + 51.23 / 60)},
+                          {"GPSLatitudeRef", "S"}, {"GPSLongitude", -(70 + 39.0 / 60 + 4.512 / 3600)},
+                          {"GPSVersionID", "2 3 0 0"}, {"ExposureCompensation", -1.0 / 3}, {"FileSource", 3},
+                          {"ExifImageWidth", 70000}, {"ExifVersion", "0231"}, {"ModifyDate", "2024:03:07 09:05:03"}});
     }
 }
 

@@ -54,6 +54,11 @@ double degreesOf(const QString& text)
     return m.captured(4) == u"S" || m.captured(4) == u"W" ? -value : value;
 }
 
+// geodegrees_as_string.jpg stores its position as the texts
+// "52,00000,50,00000,34,01180" and "11,00000,10,00000,58,28360": degrees,
+// minutes and seconds with decimal commas, which exiftool misreads as 52 0 50.
+const std::pair<double, double> geodegrees{52 + 50.0 / 60 + 34.0118 / 3600, 11 + 10.0 / 60 + 58.2836 / 3600};
+
 // The value rules, each with raw values put into a structure by hand: the
 // member's offset, its presence bit (its place in the read list), the raw
 // bytes, and the text shown (null: none).
@@ -197,15 +202,8 @@ TEST(ExifReaderTest, CameraFilesAgreeWithExiftool)
             EXPECT_EQ(text(id).trimmed(), expected.isEmpty() ? QString() : expected);
         }
 
-        double latitude = tool[u"GPS:GPSLatitude"].toDouble(NAN);
-        double longitude = tool[u"GPS:GPSLongitude"].toDouble(NAN);
-        if (path.endsWith(u"geodegrees_as_string.jpg")) {
-            // Stored as the texts "52,00000,50,00000,34,01180" and
-            // "11,00000,10,00000,58,28360": degrees, minutes and seconds
-            // with decimal commas, which exiftool misreads as 52 0 50.
-            latitude = 52 + 50.0 / 60 + 34.0118 / 3600;
-            longitude = 11 + 10.0 / 60 + 58.2836 / 3600;
-        }
+        auto [latitude, longitude] = path.endsWith(u"geodegrees_as_string.jpg") ? geodegrees
+            : std::pair(tool[u"GPS:GPSLatitude"].toDouble(NAN), tool[u"GPS:GPSLongitude"].toDouble(NAN));
         latitude *= tool[u"GPS:GPSLatitudeRef"].toString() == u"S" ? -1 : 1;
         longitude *= tool[u"GPS:GPSLongitudeRef"].toString() == u"W" ? -1 : 1;
         for (const auto& [id, expected] : {std::pair{int(ExifPropGpsLatitude), latitude},
@@ -264,17 +262,11 @@ TEST(ExifReaderTest, CataloguePositionsFromTheRationals)
         DBImageInfo info;
         AddFileToPhotoLibrary::getDBImageInfoFromImageFile(file, info);
         const QJsonObject tool = exiftoolRead(path);
-        if (path == zero) {
-            EXPECT_EQ(std::pair(info.latitude, info.longitude), std::pair(10000.0, 10000.0));
-        } else if (path.endsWith(u"geodegrees_as_string.jpg")) {
-            // "52,00000,50,00000,34,01180": decimal commas, which exiftool
-            // misreads as 52 0 50 (see CameraFilesAgreeWithExiftool).
-            EXPECT_NEAR(info.latitude, 52 + 50.0 / 60 + 34.0118 / 3600, 1e-9);
-            EXPECT_NEAR(info.longitude, 11 + 10.0 / 60 + 58.2836 / 3600, 1e-9);
-        } else {
-            EXPECT_NEAR(info.latitude, tool[u"GPSLatitude"].toDouble(), 1e-6);
-            EXPECT_NEAR(info.longitude, tool[u"GPSLongitude"].toDouble(), 1e-6);
-        }
+        const auto [latitude, longitude] = path == zero ? std::pair(10000.0, 10000.0)
+            : path.endsWith(u"geodegrees_as_string.jpg") ? geodegrees
+            : std::pair(tool[u"GPSLatitude"].toDouble(), tool[u"GPSLongitude"].toDouble());
+        EXPECT_NEAR(info.latitude, latitude, 1e-6);
+        EXPECT_NEAR(info.longitude, longitude, 1e-6);
     }
 }
 

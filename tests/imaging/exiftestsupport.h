@@ -6,6 +6,7 @@
 // the picture class.
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <thread>
 
@@ -19,6 +20,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +69,17 @@ inline QJsonObject exiftoolRead(const QString& path, const QStringList& extra = 
     return QJsonDocument::fromJson(json).array().at(0).toObject();
 }
 
+// Each tag as exiftool read it: texts exactly, numbers to 1e-6.
+inline void expectTags(const QJsonObject& tool, const QVariantMap& expected)
+{
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        if (it.value().typeId() == QMetaType::QString)
+            EXPECT_EQ(tool[it.key()].toString(), it.value().toString()) << it.key().toStdString();
+        else
+            EXPECT_NEAR(tool[it.key()].toDouble(NAN), it.value().toDouble(), 1e-6) << it.key().toStdString();
+    }
+}
+
 // A 640 x 480 JPEG at path carrying the tags given as exiftool arguments
 // (e.g. "-EXIF:Make=Canon"); written with -n, so numbers are taken as given.
 inline void makeTaggedJpeg(const QString& path, const QStringList& tags,
@@ -97,6 +110,15 @@ QByteArray raw(const T& value)
 inline QByteArray ratio(qint32 num, qint32 den)
 {
     return raw(num) + raw(den);
+}
+
+// Each value as `width` little-endian bytes (the machine's own order).
+inline QByteArray le(std::initializer_list<quint32> values, int width)
+{
+    QByteArray out;
+    for (quint32 v : values)
+        out.append(reinterpret_cast<const char*>(&v), width);
+    return out;
 }
 
 // A text property: UTF-16 with its terminating zero.

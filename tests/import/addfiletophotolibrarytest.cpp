@@ -6,6 +6,7 @@
 #include <velorin/core/sqlstatement.h>
 
 #include "support/media.h"
+#include "support/photofixtures.h"
 #include "support/temphome.h"
 
 #include <QFile>
@@ -91,12 +92,10 @@ protected:
 
 TEST(DMSToDecimalTest, FormattedTexts)
 {
-    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52°30'36.00\" N")), 52.51, 1e-5);
-    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52°30'36.00\" S")), -52.51, 1e-5);
-    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52°30.6000' N")), 52.51, 1e-5);
-    EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("2°17'40.13\" W")), -2.29448, 1e-5);
+    for (const auto& [text, degrees] : {std::pair{"52°30'36.00\" N", 52.51}, {"52°30'36.00\" S", -52.51},
+                                        {"52°30.6000' N", 52.51}, {"2°17'40.13\" W", -2.29448}, {"52", 0.0}})
+        EXPECT_NEAR(AddFileToPhotoLibrary::DMSToDecimal(QString::fromUtf8(text)), degrees, 1e-5) << text;
     EXPECT_EQ(AddFileToPhotoLibrary::DMSToDecimal(QString()), 0.0);
-    EXPECT_EQ(AddFileToPhotoLibrary::DMSToDecimal(QStringLiteral("52")), 0.0);
 }
 
 // Records and four thumbnails fitted to their boxes and upright; corrupt and
@@ -123,8 +122,7 @@ TEST_F(AddFileToPhotoLibraryTest, ImportsRecordsAndThumbnails)
 
     EXPECT_EQ(storedSize(gps), QFileInfo(gps).size());
     EXPECT_EQ(storedSize(missing), 0) << "no row";
-    SQLiteDatabase* stores[] = {service->getImageThumbnailMiniDB(), service->getImageThumbnailSmallDB(),
-                                service->getImageThumbnailMediumDB(), service->getImageThumbnailLargeDB()};
+    const QList<ThumbnailStore*> stores = thumbnailStores();
     const int boxes[] = {64, 128, 256, 384};
     for (int i = 0; i < 4; ++i) {
         const QSize size = bmpSize(storedThumbnail(*stores[i], gps));

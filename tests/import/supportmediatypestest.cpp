@@ -83,20 +83,14 @@ TEST_F(MediaTypesTest, PatternsAndTheExtensionsTheyAccept)
     EXPECT_EQ(cache().filters(Kind::Music), (QStringList{"*.png", " *.Mp3 ", "*.OGG"})) << "no trimming, no case change";
     EXPECT_EQ(cache().allFilters(), (QStringList{"*.jpg", "*.png", "*.mp4", "*.png", " *.Mp3 ", "*.OGG"}))
         << "image, video, music; a pattern of two kinds comes twice";
-    struct Case
-    {
-        const char* ext;
-        bool image, video, music;
-    };
-    for (const Case& c : {Case{".jpg", true, false, false}, Case{".JPG", true, false, false},
-                          Case{".jp", true, false, false}, Case{"g||*.p", true, false, false},
-                          Case{".MP4", false, true, false}, Case{".mP3", false, false, true},
-                          Case{".png", true, false, true}, Case{".gif", false, false, false},
-                          Case{"jpg.", false, false, false}, Case{"", true, true, true}}) {
-        const QString ext = QString::fromLatin1(c.ext);
-        EXPECT_EQ(std::tuple(cache().isSupported(Kind::Image, ext), cache().isSupported(Kind::Video, ext),
-                             cache().isSupported(Kind::Music, ext)),
-                  std::tuple(c.image, c.video, c.music)) << c.ext;
+    // Image, video, music.
+    for (const auto& [ext, kinds] : {std::pair{".jpg", "100"}, {".JPG", "100"}, {".jp", "100"}, {"g||*.p", "100"},
+                                     {".MP4", "010"}, {".mP3", "001"}, {".png", "101"}, {".gif", "000"},
+                                     {"jpg.", "000"}, {"", "111"}}) {
+        QString supported;
+        for (Kind kind : {Kind::Image, Kind::Video, Kind::Music})
+            supported += QLatin1Char(cache().isSupported(kind, QString::fromLatin1(ext)) ? '1' : '0');
+        EXPECT_EQ(supported, QLatin1String(kinds)) << ext;
     }
 }
 
@@ -114,13 +108,6 @@ TEST(SupportMediaTypesTest, ShippedFilesClassifyEveryListedExtensionAsItsOwnKind
     const QRegularExpressionMatch written = line.match(QString::fromUtf8(text));
     ASSERT_TRUE(written.hasMatch());
     EXPECT_EQ(types.getSupportedImageFileType(), written.captured(1));
-
-    QString jpg = QStringLiteral(".jpg"), raw = QStringLiteral(".CR2"), mp4 = QStringLiteral(".mp4"),
-            flac = QStringLiteral(".flac");
-    EXPECT_TRUE(types.isSupportedImageFile(jpg));
-    EXPECT_TRUE(types.isSupportedImageFile(raw));
-    EXPECT_TRUE(types.isSupportedVideoFile(mp4));
-    EXPECT_TRUE(types.isSupportedMusicFile(flac));
 
     const QStringList images = types.getSupportedImageFilters();
     const QStringList videos = types.getSupportedVideoFilters();

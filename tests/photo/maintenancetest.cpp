@@ -18,13 +18,7 @@ protected:
     // A row with four thumbnails; its id.
     int catalogued(const DBImageInfo& info) { return ::catalogued(info, quadrantBmp(8, 8)); }
 
-    QVariantList column(const QString& sql)
-    {
-        QVariantList values;
-        for (const QVariantList& row : selectRows(*service->getImageInfoDB(), sql))
-            values.append(row.value(0));
-        return values;
-    }
+    QList<QVariantList> rows(const QString& sql) { return selectRows(*service->getImageInfoDB(), sql); }
 };
 
 TEST_F(MaintenanceTest, TrashAndRestoreTouchOnlyTheInstanceCalled)
@@ -38,7 +32,7 @@ TEST_F(MaintenanceTest, TrashAndRestoreTouchOnlyTheInstanceCalled)
 
     ASSERT_TRUE(library.sendPhotoFileToTrashcan(library.getPhotoFile(0)));
     EXPECT_EQ(std::tuple(libraryDeleted.count(), library.photoFilesCount(), trashAdded.count()), std::tuple(1, 0, 0));
-    EXPECT_EQ(column(QStringLiteral("select fIsDeleted from ImageInfo")), (QVariantList{1}));
+    EXPECT_EQ(rows(QStringLiteral("select fIsDeleted from ImageInfo")), QList<QVariantList>{{1}});
     EXPECT_EQ(thumbnailRows(QStringLiteral("/m/a.jpg")), 4) << "thumbnails stay with a trashed photo";
 
     trash.loadDeletedImageInfoFromDatabase();
@@ -47,7 +41,7 @@ TEST_F(MaintenanceTest, TrashAndRestoreTouchOnlyTheInstanceCalled)
     ASSERT_TRUE(trash.restorePhotoFileToLib(trash.getPhotoFile(0)));
     EXPECT_EQ(trashDeleted.count(), 1);
     EXPECT_EQ(library.photoFilesCount(), 0) << "the library learns of it from the application";
-    EXPECT_EQ(column(QStringLiteral("select fIsDeleted from ImageInfo where id=%1").arg(id)), (QVariantList{0}));
+    EXPECT_EQ(rows(QStringLiteral("select fIsDeleted from ImageInfo where id=%1").arg(id)), QList<QVariantList>{{0}});
 }
 
 // A purge takes the row and the four thumbnails, and gives back the photo's
@@ -76,7 +70,7 @@ TEST_F(MaintenanceTest, PurgeRemovesRowAndThumbnailsAndGivesBackTagAndPlace)
     QSignalSpy deleted(library, &KivPhotoFiles::photoFileDeleted);
     ASSERT_TRUE(library->deletePhotoFileFromDB(library->findPhotoFile(info.fullPath)));
     EXPECT_EQ(deleted.count(), 1);
-    EXPECT_EQ(column(QStringLiteral("select fullPath from ImageInfo")), QVariantList{bare.fullPath});
+    EXPECT_EQ(rows(QStringLiteral("select fullPath from ImageInfo")), QList<QVariantList>{{bare.fullPath}});
     EXPECT_EQ(std::pair(thumbnailRows(info.fullPath), thumbnailRows(bare.fullPath)), std::pair(0, 4));
     EXPECT_EQ(service->getTagListDB()->findValue(info.mediaTag)->count, 1);
     EXPECT_EQ(service->getAddrListDB()->findValue(info.address)->count, 1);
@@ -140,7 +134,7 @@ TEST_F(MaintenanceTest, EditedPhotoMovesInMemoryAndTable)
     QString original = QStringLiteral("/m/orig.jpg");
     ASSERT_TRUE(library.saveModifiedPhoto(p, original, true, a, b, c, d));
     EXPECT_TRUE(!p->dbInfo.fIsEdited && p->dbInfo.originalPath.isEmpty());
-    EXPECT_EQ(column(QStringLiteral("select fIsEdited from ImageInfo")), (QVariantList{0}));
+    EXPECT_EQ(rows(QStringLiteral("select fIsEdited from ImageInfo")), QList<QVariantList>{{0}});
 }
 
 TEST_F(MaintenanceTest, LostPhotoNeedsAllFourThumbnails)
@@ -153,18 +147,18 @@ TEST_F(MaintenanceTest, LostPhotoNeedsAllFourThumbnails)
     DBImageThumbnail t = thumbnailRecord(p->dbInfo.fullPath, quadrantBmp(4, 4));
     DBImageThumbnail a = t, b = t, c = t, d = t;
     EXPECT_TRUE(library.restoreDBImageInfo4LostImageFile(p, a, b, c, d, QPUpdateLocalLost));
-    EXPECT_EQ(column(QStringLiteral("select fIsLocalLost from ImageInfo")), (QVariantList{1}));
+    EXPECT_EQ(rows(QStringLiteral("select fIsLocalLost from ImageInfo")), QList<QVariantList>{{1}});
     EXPECT_TRUE(library.restoreDBImageInfo4LostImageFile(p, a, b, c, d, 0)) << "the record update may fail";
 
     // A store that cannot be written: nothing of the record is written.
     QSqlQuery(service->getImageThumbnailLargeDB()->getDatabase()).exec(QStringLiteral("drop table ImageThumbnail"));
     p->dbInfo.fIsLocalLost = false;
     EXPECT_FALSE(library.restoreDBImageInfo4LostImageFile(p, a, b, c, d, QPUpdateLocalLost));
-    EXPECT_EQ(column(QStringLiteral("select fIsLocalLost from ImageInfo")), (QVariantList{1}));
+    EXPECT_EQ(rows(QStringLiteral("select fIsLocalLost from ImageInfo")), QList<QVariantList>{{1}});
 
     p->dbInfo.fRotateAngle = 180;
     EXPECT_TRUE(library.saveRotateAngle(p, QPUpdateRotateAngle));
-    EXPECT_EQ(column(QStringLiteral("select fRotateAngle from ImageInfo")), (QVariantList{180}));
+    EXPECT_EQ(rows(QStringLiteral("select fRotateAngle from ImageInfo")), QList<QVariantList>{{180}});
 }
 
 TEST_F(MaintenanceTest, PhotoRollQueries)
@@ -172,16 +166,16 @@ TEST_F(MaintenanceTest, PhotoRollQueries)
     KivPhotoFiles library;
     EXPECT_EQ(library.getLatestPhotoRollID(), -1);
     const QDateTime noon(QDate(2024, 7, 1), QTime(12, 0));
-    DBImageInfo first = photoRecord(QStringLiteral("C:/Roll/one.jpg"), noon);
-    first.fIsPhotoRoll = true;
-    DBImageInfo second = photoRecord(QStringLiteral("C:/Roll/two.jpg"), noon);
-    second.fIsPhotoRoll = true;
-    DBImageInfo older = photoRecord(QStringLiteral("C:/Roll/old.jpg"), noon.addDays(-3));
-    older.fIsPhotoRoll = true;
-    older.fIsDeleted = true;
+    const auto roll = [&](const char* name, int daysBefore, bool deleted) {
+        DBImageInfo info = photoRecord(QStringLiteral("C:/Roll/") + QLatin1String(name), noon.addDays(-daysBefore));
+        info.fIsPhotoRoll = true;
+        info.fIsDeleted = deleted;
+        return info;
+    };
+    DBImageInfo first = roll("one.jpg", 0, false);
     first.id = catalogued(first);
-    const int secondId = catalogued(second);
-    catalogued(older);
+    const int secondId = catalogued(roll("two.jpg", 0, false));
+    catalogued(roll("old.jpg", 3, true));
     catalogued(photoRecord(QStringLiteral("/m/not-roll.jpg"), noon.addDays(5)));
     EXPECT_EQ(library.getLatestPhotoRollID(), secondId) << "on a tie the row read last wins";
 
