@@ -23,7 +23,6 @@ test -z "$(velorin albums)"
 # Creation takes paths relative to the working folder; a second album sorts
 # ahead of the first by name.
 guid=$(cd "$pics" && velorin albums create Holidays a.jpg ./b.jpg)
-echo "$guid"
 [[ $guid =~ ^\{[0-9a-f-]{36}\}$ ]]
 other=$(velorin albums create Attic "$pics/e.jpg")
 test "$(velorin albums)" = "$(printf 'Attic\t1\t%s\nHolidays\t2\t%s' "$other" "$guid")"

@@ -27,9 +27,7 @@ exif() { env -u LANGUAGE -u LC_ALL -u LC_MESSAGES "$@" "$tool" exif camera.jpg; 
 
 en=$(exif LANG=en_US.UTF-8)
 echo "$en"
-test "$(value "$(label en-US 1)" "$en")" = "$(tag Make)"
-test "$(value "$(label en-US 2)" "$en")" = "$(tag Model)"
-test "$(value "$(label en-US 3)" "$en")" = "$(tag ISO)"
+for pair in 1:Make 2:Model 3:ISO; do test "$(value "$(label en-US "${pair%:*}")" "$en")" = "$(tag "${pair#*:}")"; done
 test "$(value "$(label en-US 22)" "$en")" = "1/250 $(label en-US 129)" # 0.004 s
 # Maker before model, model before the exposure time.
 grep -n "" <<<"$en" | awk -F: -v a="$(label en-US 1)" -v b="$(label en-US 2)" -v c="$(label en-US 22)" '

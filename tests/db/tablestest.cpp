@@ -221,15 +221,14 @@ TEST_F(TablesTest, FaceUpdateWritesOnlyTheChosenColumns)
     f.excludingName = QStringLiteral("x\"y");
     const auto all = [&] { return faces.rows(QStringLiteral("select fileID, nameType, name, excludingName from "
                                                              "ImageFaceInfo order by id")); };
-    const QVariantList untouched0{10, 1, QStringLiteral("before"), QStringLiteral("ex")};
-    const QVariantList untouched2{12, 1, QStringLiteral("before"), QStringLiteral("ex")};
+    const auto untouched = [](int fileId) { return QVariantList{fileId, 1, QStringLiteral("before"), QStringLiteral("ex")}; };
     using F = ImageFaceInfoDB;
     for (const auto& [columns, row] :
          {std::pair{int(F::UpdateName), QVariantList{11, 1, hostileName, QStringLiteral("ex")}},
           {F::UpdateFileId | F::UpdateExcludingName, QVariantList{77, 1, hostileName, QStringLiteral("x\"y")}},
           {F::UpdateFileId | F::UpdateNameType, QVariantList{77, 3, hostileName, QStringLiteral("x\"y")}}}) {
         EXPECT_TRUE(faces->updateRecord(&f, columns));
-        EXPECT_EQ(all(), (QList<QVariantList>{untouched0, row, untouched2})) << columns;
+        EXPECT_EQ(all(), (QList<QVariantList>{untouched(10), row, untouched(12)})) << columns;
     }
     EXPECT_FALSE(faces->updateRecord(&f, 0)) << "no column chosen";
     EXPECT_FALSE(faces->updateRecord(nullptr, 4));
@@ -384,11 +383,7 @@ TEST_F(TablesTest, WritersOnOneFileWaitForEachOther)
     const auto image = [&](int i) { DBImageInfo r; r.fullPath = QString::number(i); return images.insertRecord(&r); };
     const auto tag = [&](int i) { QString t = QString::number(i); return tags.insertRecord(t); };
     const auto video = [&](int i) { DBVideoInfo r; r.fullPath = QString::number(i); return videos.insertRecord(&r) && r.id > 0; };
-    const auto list = [&](int i) {
-        DBVideoPlayListInfo r;
-        r.albumGUID = QString::number(i);
-        return lists.insertRecord(&r) && r.id > 0;
-    };
+    const auto list = [&](int i) { DBVideoPlayListInfo r; r.albumGUID = QString::number(i); return lists.insertRecord(&r) && r.id > 0; };
     const auto entry = [&](int i) {
         DBVideoPlayListMappingInfo r;
         r.albumGUID = QStringLiteral("g");

@@ -65,14 +65,7 @@ const std::pair<double, double> geodegrees{52 + 50.0 / 60 + 34.0118 / 3600, 11 +
 TEST(ExifReaderTest, ValueRules)
 {
     const QString sec = u' ' + resource(129);
-    struct Case
-    {
-        int id;
-        size_t offset;
-        int bit;
-        QByteArray raw;
-        QString text;
-    };
+    using Case = std::tuple<int, size_t, int, QByteArray, QString>; // id, offset, bit, raw, text
 #define AT(member, bit) offsetof(_EXIF_INFORMATION, member), bit
     const Case cases[] = {
         {ExifPropExposureTime, AT(exposureTime, 24), ratio(1, 250), u"1/250"_s + sec},
@@ -118,15 +111,15 @@ TEST(ExifReaderTest, ValueRules)
         {ExifPropColorSpace, AT(colorSpace, 4), raw<quint16>(0xFFFF), resource(38)},
     };
 #undef AT
-    for (const Case& c : cases) {
+    for (const auto& [id, offset, bit, bytes, text] : cases) {
         _EXIF_INFORMATION info{};
-        std::memcpy(reinterpret_cast<char*>(&info) + c.offset, c.raw.constData(), size_t(c.raw.size()));
-        info.mask[c.bit / 32] |= 1u << (c.bit % 32);
+        std::memcpy(reinterpret_cast<char*>(&info) + offset, bytes.constData(), size_t(bytes.size()));
+        info.mask[bit / 32] |= 1u << (bit % 32);
         CExifPropertyReader reader;
         ASSERT_EQ(reader.ImportExifInfo(&info), 1);
-        const unsigned short* shown = reader.GetPropValueByID(c.id);
-        EXPECT_EQ(shown != nullptr, !c.text.isNull()) << c.id << " " << c.raw.toHex(' ').constData();
-        EXPECT_EQ(fromU16(shown), c.text) << c.id << " " << c.raw.toHex(' ').constData();
+        const unsigned short* shown = reader.GetPropValueByID(id);
+        EXPECT_EQ(shown != nullptr, !text.isNull()) << id << " " << bytes.toHex(' ').constData();
+        EXPECT_EQ(fromU16(shown), text) << id << " " << bytes.toHex(' ').constData();
     }
 }
 
@@ -285,11 +278,11 @@ TEST(ExifReaderTest, OneTableForTheProcess)
         CExifPropertyReader theirs;
         theirs.ImportExifInfo(u16(apple));
         imported = true;
-        while (!seen) {
-        }
+        while (!seen)
+            std::this_thread::yield();
     });
-    while (!imported) {
-    }
+    while (!imported)
+        std::this_thread::yield();
     EXPECT_EQ(fromU16(reader.GetPropValueByID(ExifPropMake)), u"Apple");
     seen = true;
     other.join();

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -268,9 +269,8 @@ TEST_F(PhotoViewTest, ThumbnailMemoryIsReleasedInBoundedSteps)
     for (int i = 0; i < 500; ++i)
         if (photos[i]->getPixmapMini().isNull())
             released.append(i);
-    QList<int> expected;
-    for (int i = 201; i < 499; ++i) // 499 is where a pass wraps to the start
-        expected.append(i);
+    QList<int> expected(499 - 201); // 499 is where a pass wraps to the start
+    std::iota(expected.begin(), expected.end(), 201);
     EXPECT_EQ(released, expected);
     service->UnInitialize();
 }

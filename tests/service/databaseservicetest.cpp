@@ -50,11 +50,9 @@ TEST_F(DatabaseServiceTest, EachSideMakesExactlyItsFilesWithTheirSchemas)
     }
     service->Initialize(false);
     service->UnInitialize();
-    for (const QString& file : expected.keys()) {
-        if (file != u"VideoInfo.db") {
+    for (const QString& file : expected.keys())
+        if (file != u"VideoInfo.db")
             EXPECT_EQ(storedSchema(photoFolder() + u'/' + file), expected[file]) << file.toStdString();
-        }
-    }
     EXPECT_EQ(sorted(QDir(photoFolder()).entryList(QDir::Files) << QStringLiteral("VideoInfo.db")), expected.keys());
     EXPECT_EQ(QDir(videoFolder()).entryList(QDir::Files), QStringList{QStringLiteral("VideoInfo.db")});
 
