@@ -16,6 +16,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// An entry of `path` with the given id.
+KivPhotoFile entry(int id, const QString& path)
+{
+    KivPhotoFile f;
+    f.dbInfo = photoRecord(path);
+    f.dbInfo.id = id;
+    return f;
+}
+
 // Every signal of a collection, in the order they came, as short texts.
 class SignalLog
 {
@@ -59,12 +68,7 @@ TEST_F(KivPhotoFilesTest, MemoryOperationsAndTheirSignals)
 {
     KivPhotoFiles files;
     SignalLog log(files);
-    KivPhotoFile a;
-    a.dbInfo = photoRecord(QStringLiteral("/p/A.jpg"));
-    a.dbInfo.id = 1;
-    KivPhotoFile b = a;
-    b.dbInfo.id = 2;
-    b.dbInfo.fullPath = QStringLiteral("/p/B.jpg");
+    KivPhotoFile a = entry(1, QStringLiteral("/p/A.jpg")), b = entry(2, QStringLiteral("/p/B.jpg"));
     ASSERT_TRUE(files.addPhotoFile(&a));
     ASSERT_TRUE(files.addPhotoFile(&b));
     EXPECT_EQ(log.take(), (QStringList{QStringLiteral("added 0 1"), QStringLiteral("added 1 2")}));
@@ -77,8 +81,7 @@ TEST_F(KivPhotoFilesTest, MemoryOperationsAndTheirSignals)
     QString pathB = QStringLiteral("/p/B.jpg");
     EXPECT_EQ(files.getPhotoFileIndex(pathB), 1);
 
-    KivPhotoFile ghost;
-    ghost.dbInfo.id = 99;
+    KivPhotoFile ghost = entry(99, QString());
     EXPECT_TRUE(files.updatePhotoFile(&ghost));
     EXPECT_TRUE(files.deletePhotoFile(&ghost));
     EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated -1 -1"), QStringLiteral("deleted 99")}));
@@ -119,17 +122,13 @@ TEST_F(KivPhotoFilesTest, DuplicateIdsFindTheFirstInOrder)
 {
     KivPhotoFiles files;
     for (const char* path : {"/d/1.jpg", "/d/2.jpg", "/d/3.jpg"}) {
-        KivPhotoFile f;
-        f.dbInfo = photoRecord(QLatin1String(path));
-        f.dbInfo.id = 5;
+        KivPhotoFile f = entry(5, QLatin1String(path));
         files.addPhotoFile(&f);
     }
     EXPECT_EQ(files.findPhotoFileByID(5), files.getPhotoFile(0));
     files.deletePhotoFile(files.getPhotoFile(0));
     EXPECT_EQ(files.findPhotoFileByID(5)->dbInfo.fullPath, QStringLiteral("/d/2.jpg"));
-    KivPhotoFile update;
-    update.dbInfo = photoRecord(QStringLiteral("/d/2b.jpg"));
-    update.dbInfo.id = 5;
+    KivPhotoFile update = entry(5, QStringLiteral("/d/2b.jpg"));
     files.updatePhotoFile(&update);
     EXPECT_EQ(files.getPhotoFile(0)->dbInfo.fullPath, QStringLiteral("/d/2b.jpg"));
     EXPECT_EQ(files.getPhotoFile(1)->dbInfo.fullPath, QStringLiteral("/d/3.jpg"));
@@ -293,9 +292,8 @@ TEST_F(KivPhotoFilesTest, PartialUpdatesOfRowAndEntry)
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0], (QVariantList{change.latitude, change.mediaTag, QStringLiteral("2020-01-02T03:04:05"), 0}));
     EXPECT_TRUE(rows[1][1].isNull()) << "the other row is untouched";
-    EXPECT_EQ(stored->dbInfo.latitude, change.latitude) << "memory keeps what the caller gave";
-    EXPECT_EQ(stored->dbInfo.mediaTag, change.mediaTag);
-    EXPECT_EQ(stored->dbInfo.mediaRating, 0);
+    EXPECT_EQ(std::tuple(stored->dbInfo.latitude, stored->dbInfo.mediaTag, stored->dbInfo.mediaRating),
+              std::tuple(change.latitude, change.mediaTag, 0)) << "memory keeps what the caller gave";
     EXPECT_EQ(log.take(), (QStringList{QStringLiteral("updated 0 %1").arg(id)}));
 
     DBImageInfo unknown;

@@ -13,7 +13,7 @@ struct ExpectedTable
     const char* file; // nullptr: the table is in each of its size-class files
     const char* table;
     const char* create;
-    std::vector<const char*> indexes;
+    std::vector<const char*> indexes = {};
 };
 
 inline const std::vector<ExpectedTable>& expectedTables()
@@ -42,12 +42,10 @@ inline const std::vector<ExpectedTable>& expectedTables()
          "[albumRating] INTEGER NULL,[category] TEXT NULL,[ssDuration] INTEGER NULL,"
          "[ssColor] INTEGER NULL,[ssTransition] INTEGER NULL,[ssFIsMusicOn] INTEGER NULL,"
          "[ssMusicCount] INTEGER NULL,[ssMusicFullPathList] TEXT NULL,"
-         "[ssFIsRepeated] INTEGER NULL,[ssFIsShuffled] INTEGER NULL)",
-         {}},
+         "[ssFIsRepeated] INTEGER NULL,[ssFIsShuffled] INTEGER NULL)"},
         {"PhotoAlbumInfo.db", "AlbumFileList",
          "CREATE TABLE [AlbumFileList] ([id] INTEGER PRIMARY KEY NOT NULL,[albumGUID] TEXT NULL,"
-         "[fullPath] TEXT NULL,[fileID] TEXT NULL)",
-         {}},
+         "[fullPath] TEXT NULL,[fileID] TEXT NULL)"},
         {"ImageInfo.db", "TagList",
          "CREATE TABLE [TagList]([id] integer PRIMARY KEY AUTOINCREMENT UNIQUE NOT NULL,"
          "[tag] varchar(260) NOT NULL,[count] INTEGER NULL)",
@@ -72,36 +70,29 @@ inline const std::vector<ExpectedTable>& expectedTables()
          "CREATE TABLE [VideoPlayList] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[description] TEXT NULL,[createTime] TEXT NULL,[thumbnail] BLOB NULL,"
          "[albumGUID] TEXT NULL,[modifyTime] TEXT NULL,[fIsDeleted] INTEGER NULL,"
-         "[rating] INTEGER NULL)",
-         {}},
+         "[rating] INTEGER NULL)"},
         {"VideoInfo.db", "VideoPlayListMapping",
          "CREATE TABLE [VideoPlayListMapping] ([id] INTEGER PRIMARY KEY NOT NULL,"
-         "[albumGUID] TEXT NULL,[fullPath] TEXT NULL,[fileID] TEXT NULL)",
-         {}},
+         "[albumGUID] TEXT NULL,[fullPath] TEXT NULL,[fileID] TEXT NULL)"},
         {"ImageFaceInfo.db", "ImageFaceInfo",
          "CREATE TABLE [ImageFaceInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[fullPath] TEXT NULL,"
          "[fileID] INTEGER NULL,[peopleGUID] TEXT NULL,[left] INTEGER NULL,[top] INTEGER NULL,"
          "[right] INTEGER NULL,[bottom] INTEGER NULL,[nameType] INTEGER NULL,[name] TEXT NULL,"
-         "[excludingName] TEXT NULL,[AFRFaceFeature] BLOB NULL,[FaceThumbnail] BLOB NULL)",
-         {}},
+         "[excludingName] TEXT NULL,[AFRFaceFeature] BLOB NULL,[FaceThumbnail] BLOB NULL)"},
         {"MediaInfo.db", "PeopleFace",
          "CREATE TABLE [PeopleFace] ([id] INTEGER PRIMARY KEY NOT NULL,[fullPath] TEXT NULL,"
          "[fileID] INTEGER NULL,[peopleGUID] TEXT NULL,[left] INTEGER NULL,[top] INTEGER NULL,"
-         "[right] INTEGER NULL,[bottom] INTEGER NULL,[name] TEXT NULL,[FaceThumbnail] BLOB NULL)",
-         {}},
+         "[right] INTEGER NULL,[bottom] INTEGER NULL,[name] TEXT NULL,[FaceThumbnail] BLOB NULL)"},
         {"MediaInfo.db", "PeopleInfo",
          "CREATE TABLE [PeopleInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
-         "[email] TEXT NULL,[face] BLOB NULL,[description] TEXT NULL,[peopleGUID] TEXT NULL)",
-         {}},
+         "[email] TEXT NULL,[face] BLOB NULL,[description] TEXT NULL,[peopleGUID] TEXT NULL)"},
         {"ImageInfo.db", "PeopleGroup",
          "CREATE TABLE [PeopleGroup] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[description] TEXT NULL,[createTime] TEXT NULL,[thumbnail] BLOB NULL,"
-         "[peopleGroupGUID] TEXT NULL)",
-         {}},
+         "[peopleGroupGUID] TEXT NULL)"},
         {"ImageInfo.db", "PeopleGroupPeopleList",
          "CREATE TABLE [PeopleGroupPeopleList] ([id] INTEGER PRIMARY KEY NOT NULL,"
-         "[peopleGroupGUID] TEXT NULL,[peopleGUID] TEXT NULL)",
-         {}},
+         "[peopleGroupGUID] TEXT NULL,[peopleGUID] TEXT NULL)"},
         {"OnlineMediaInfo.db", "OnlineImageInfo",
          "CREATE TABLE [OnlineImageInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[fullPath] TEXT NULL,[fileSize] BIGINT NULL,"
@@ -124,12 +115,10 @@ inline const std::vector<ExpectedTable>& expectedTables()
          "CREATE TABLE [OnlineAlbumInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
          "[description] TEXT NULL,[createTime] TEXT NULL,[thumbnail] BLOB NULL,"
          "[albumGUID] TEXT NULL,[modifyTime] TEXT NULL,[fIsDeleted] INTEGER NULL,"
-         "[albumRating] INTEGER NULL,[albumId] TEXT NULL,[category] TEXT NULL)",
-         {}},
+         "[albumRating] INTEGER NULL,[albumId] TEXT NULL,[category] TEXT NULL)"},
         {"OnlineAlbumInfo.db", "OnlineAlbumFileList",
          "CREATE TABLE [OnlineAlbumFileList] ([id] INTEGER PRIMARY KEY NOT NULL,"
-         "[albumGUID] TEXT NULL,[fullPath] TEXT NULL,[fileID] TEXT NULL)",
-         {}},
+         "[albumGUID] TEXT NULL,[fullPath] TEXT NULL,[fileID] TEXT NULL)"},
     };
     return tables;
 }

@@ -4,6 +4,8 @@
 // nor the library sees the real user's files. The tests and the benchmarks
 // both run this way.
 
+#include <utility>
+
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -11,11 +13,9 @@
 inline void usePrivateHome(const QString& base)
 {
     QDir().mkpath(base + QStringLiteral("/home"));
-    qputenv("HOME", (base + QStringLiteral("/home")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (base + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (base + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toLocal8Bit());
-    qputenv("XDG_STATE_HOME", (base + QStringLiteral("/state")).toLocal8Bit());
+    for (const auto& [variable, folder] : {std::pair{"HOME", "/home"}, {"XDG_DATA_HOME", "/data"}, {"XDG_CONFIG_HOME", "/config"},
+                                           {"XDG_CACHE_HOME", "/cache"}, {"XDG_STATE_HOME", "/state"}})
+        qputenv(variable, (base + QLatin1String(folder)).toLocal8Bit());
     // Qt wants a private runtime folder and complains about a missing one.
     const QString runtime = base + QStringLiteral("/runtime");
     QDir().mkpath(runtime);
