@@ -76,8 +76,8 @@ struct UpgradeCase
 {
     const char* name;
     std::function<std::unique_ptr<SQLiteTable>()> make;
+    const char* added; // the columns, comma-separated
     const char* legacyCreate;
-    QStringList added;
 };
 
 class UpgradeTest : public TempHomeTest, public ::testing::WithParamInterface<UpgradeCase>
@@ -87,6 +87,7 @@ class UpgradeTest : public TempHomeTest, public ::testing::WithParamInterface<Up
 TEST_P(UpgradeTest, AddsTheMissingColumnsInOrderAndKeepsTheRows)
 {
     auto table = GetParam().make();
+    const QStringList added = QString::fromLatin1(GetParam().added).split(u',');
     ASSERT_TRUE(table->openConnection());
     selectRows(*table, QString::fromLatin1(GetParam().legacyCreate));
     selectRows(*table, QStringLiteral("insert into %1(id) values(5)").arg(table->getTableName()));
@@ -96,10 +97,10 @@ TEST_P(UpgradeTest, AddsTheMissingColumnsInOrderAndKeepsTheRows)
 
     for (int pass = 0; pass < 2; ++pass) { // the second finds nothing to add
         EXPECT_TRUE(table->upgradeDatabase());
-        EXPECT_EQ(table->getTableColumns(), before + GetParam().added);
+        EXPECT_EQ(table->getTableColumns(), before + added);
     }
     const QVariantList row = selectRows(*table, QStringLiteral("select * from %1").arg(table->getTableName())).value(0);
-    ASSERT_EQ(row.size(), before.size() + GetParam().added.size());
+    ASSERT_EQ(row.size(), before.size() + added.size());
     EXPECT_EQ(row[0].toInt(), 5);
     for (qsizetype i = before.size(); i < row.size(); ++i)
         EXPECT_TRUE(row[i].isNull()) << "the new columns are empty";
@@ -107,27 +108,23 @@ TEST_P(UpgradeTest, AddsTheMissingColumnsInOrderAndKeepsTheRows)
 }
 
 template <class T>
-UpgradeCase upgradeCase(const char* name, const char* legacy, QStringList added)
+UpgradeCase upgradeCase(const char* name, const char* added, const char* legacy)
 {
-    return {name, [] { return std::unique_ptr<SQLiteTable>(new T); }, legacy, added};
+    return {name, [] { return std::unique_ptr<SQLiteTable>(new T); }, added, legacy};
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LegacyFiles, UpgradeTest,
     ::testing::Values(
-        upgradeCase<ImageInfoDB>("ImageInfo",
+        upgradeCase<ImageInfoDB>("ImageInfo", "fIsLocalLost,fRotateAngle",
                                  "CREATE TABLE [ImageInfo] ([id] INTEGER PRIMARY KEY NOT NULL,[name] TEXT NULL,"
-                                 "[fullPath] TEXT NULL,[fIsPhotoRoll] INTEGER NULL)",
-                                 {QStringLiteral("fIsLocalLost"), QStringLiteral("fRotateAngle")}),
-        upgradeCase<OnlineImageInfoDB>("OnlineImageInfo",
+                                 "[fullPath] TEXT NULL,[fIsPhotoRoll] INTEGER NULL)"),
+        upgradeCase<OnlineImageInfoDB>("OnlineImageInfo", "fIsLocalLost,fRotateAngle",
                                        "CREATE TABLE [OnlineImageInfo] ([id] INTEGER PRIMARY KEY NOT NULL,"
-                                       "[fullPath] TEXT NULL,[syncUrl] TEXT NULL,[originalPath] TEXT NULL)",
-                                       {QStringLiteral("fIsLocalLost"), QStringLiteral("fRotateAngle")}),
-        upgradeCase<AddrListDB>("AddrList",
+                                       "[fullPath] TEXT NULL,[syncUrl] TEXT NULL,[originalPath] TEXT NULL)"),
+        upgradeCase<AddrListDB>("AddrList", "latitude,longitude,altitude",
                                 "Create  TABLE [AddrList]([id] integer PRIMARY KEY AUTOINCREMENT NOT NULL,"
-                                "[addr] varchar(260) NULL,[count] INTEGER NULL)",
-                                {QStringLiteral("latitude"), QStringLiteral("longitude"),
-                                 QStringLiteral("altitude")})),
+                                "[addr] varchar(260) NULL,[count] INTEGER NULL)")),
     [](const auto& p) { return std::string(p.param.name); });
 
 // --- video tables -----------------------------------------------------------

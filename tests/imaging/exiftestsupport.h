@@ -40,12 +40,6 @@ inline QStringList cameraFiles()
             pixbufTest(QStringLiteral("issue70.jpg"))};
 }
 
-// The 47 camera files cut off right after their Exif block.
-inline QStringList cutOffFiles()
-{
-    return filesIn(goexif(QStringLiteral("samples")), {QStringLiteral("*-sep-*.jpg")});
-}
-
 // Runs a program to its end; its standard output, or a null array when it
 // failed.
 inline QByteArray runProgram(const QString& program, const QStringList& args)

@@ -60,12 +60,7 @@ QByteArray storedThumbnail(SQLiteDatabase& store, const QString& path)
     return row ? row->value(0).toByteArray() : QByteArray("<no row>");
 }
 
-QSize bmpSize(const QByteArray& blob)
-{
-    if (blob.size() < 54)
-        return {};
-    return {qFromLittleEndian<qint32>(blob.constData() + 18), qFromLittleEndian<qint32>(blob.constData() + 22)};
-}
+QSize bmpSize(const QByteArray& blob) { return QImage::fromData(blob, "BMP").size(); }
 
 class AddFileToPhotoLibraryTest : public PhotoCatalogueTest
 {

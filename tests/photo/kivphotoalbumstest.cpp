@@ -50,10 +50,9 @@ TEST_F(AlbumsTest, LoadingRepairsMembershipsAndHidesEmptyAlbums)
 {
     const int a = catalogued(QStringLiteral("/p/a.jpg"));
     const int b = catalogued(QStringLiteral("/p/b.jpg"));
-    const QString kept = storedAlbum(QStringLiteral("Kept"), {{QStringLiteral("/p/a.jpg"), a},
-                                                             {QStringLiteral("/p/b.jpg"), 999},  // re-imported
-                                                             {QStringLiteral("/p/gone.jpg"), 998}}); // vanished
-    storedAlbum(QStringLiteral("Empty"), {{QStringLiteral("/p/gone2.jpg"), 997}});
+    // b re-imported under another id; the others vanished.
+    const QString kept = storedAlbum(u"Kept"_s, {{u"/p/a.jpg"_s, a}, {u"/p/b.jpg"_s, 999}, {u"/p/gone.jpg"_s, 998}});
+    storedAlbum(u"Empty"_s, {{u"/p/gone2.jpg"_s, 997}});
 
     KivPhotoFiles photos;
     photos.loadImageInfoFromDatabase(nullptr);
@@ -130,9 +129,8 @@ TEST_F(AlbumsTest, NewAlbumUpdatesAndFileListDifference)
     stored->getKivPhotoFilesSort()->deletePhotoFileByIndex(0);
     stored->getKivPhotoFilesSort()->addPhotoFile(-1, photos.findPhotoFileByID(c));
     EXPECT_FALSE(stored->updatePhotoAlbumToDatabase(stored, QAUpdateFileList));
-    EXPECT_EQ(selectRows(*service->getAlbumFileListDB(), QStringLiteral("select cast(fileID as integer) from "
-                                                                         "AlbumFileList order by 1")),
-              (QList<QVariantList>{{b}, {c}}));
+    const QString guid = draft.dbInfo.albumGUID;
+    EXPECT_EQ(entries(), (QList<QVariantList>{{guid, u"/p/b.jpg"_s, b}, {guid, u"/p/c.jpg"_s, c}}));
 
     stored->dbInfo.albumRating = 4;
     stored->dbInfo.ssDuration = 5;

@@ -108,21 +108,20 @@ TEST_F(KivPhotoFileTest, OneNamePerFaceRow)
     ann.name = QStringLiteral("Ann");
     ann.peopleGUID = QStringLiteral("{0a1b2c3d-0000-4000-8000-000000000001}");
     ASSERT_TRUE(service->getPeopleInfoDB()->insertRecord(&ann));
-    for (const QString& guid : {ann.peopleGUID, QStringLiteral("{unknown}"), ann.peopleGUID}) {
+    const auto addFace = [&](const QString& guid) {
         DBImageFaceInfo face;
         face.fullPath = path;
         face.peopleGUID = guid;
-        ASSERT_TRUE(service->getImageFaceInfoDB()->insertRecord(&face));
-    }
+        return service->getImageFaceInfoDB()->insertRecord(&face);
+    };
+    for (const QString& guid : {ann.peopleGUID, QStringLiteral("{unknown}"), ann.peopleGUID})
+        ASSERT_TRUE(addFace(guid));
     KivPhotoFile photo;
     photo.dbInfo.fullPath = path;
     EXPECT_EQ(photo.getPeopleNameList(), (QStringList{QStringLiteral("Ann"), QString(), QStringLiteral("Ann")}));
 
     // Filled once: later rows are not seen until the cache is emptied.
-    DBImageFaceInfo late;
-    late.fullPath = path;
-    late.peopleGUID = ann.peopleGUID;
-    ASSERT_TRUE(service->getImageFaceInfoDB()->insertRecord(&late));
+    ASSERT_TRUE(addFace(ann.peopleGUID));
     EXPECT_EQ(photo.getPeopleNameList().size(), 3);
     KivPhotoFile fresh;
     fresh = photo;
