@@ -42,17 +42,16 @@ QByteArray encoded(const QImage& image, const char* format)
 TEST(ExifBridgeTest, FormatCodesAndExifPresence)
 {
     QTemporaryDir dir;
-    const QString jpeg = dir.filePath(QStringLiteral("camera.jpg"));
-    makeTaggedJpeg(jpeg, {QStringLiteral("-EXIF:Make=Canon"), QStringLiteral("-EXIF:FNumber=2.8")});
+    const QString jpeg = dir.filePath(u"camera.jpg"_s);
+    makeTaggedJpeg(jpeg, {u"-EXIF:Make=Canon"_s, u"-EXIF:FNumber=2.8"_s});
     for (const char* suffix : {"tif", "png", "webp", "gif"}) {
-        const QString target = dir.filePath(QStringLiteral("camera.") + QLatin1String(suffix));
-        runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), target});
+        const QString target = dir.filePath(u"camera."_s + QLatin1String(suffix));
+        runProgram(u"/usr/bin/convert"_s, {jpeg, u"-strip"_s, target});
         if (QLatin1String(suffix) != QLatin1String("gif"))
-            runProgram(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
-                                                    QStringLiteral("-tagsfromfile"), jpeg, QStringLiteral("-EXIF:all"), target});
+            runProgram(u"exiftool"_s, {u"-q"_s, u"-overwrite_original"_s, u"-tagsfromfile"_s, jpeg, u"-EXIF:all"_s, target});
     }
     for (const auto& [suffix, format] : {std::pair{"jpg", 1}, {"tif", 3}, {"png", 15}, {"webp", 51}}) {
-        const QString path = dir.filePath(QStringLiteral("camera.") + QLatin1String(suffix));
+        const QString path = dir.filePath(u"camera."_s + QLatin1String(suffix));
         const MetadataRead read = readMetadata(fileBytes(path), path, false);
         EXPECT_TRUE(read.ok) << suffix;
         EXPECT_EQ(read.format, format) << suffix;
@@ -62,7 +61,7 @@ TEST(ExifBridgeTest, FormatCodesAndExifPresence)
         _EXIF_INFORMATION info;
         EXPECT_EQ(GetImageExif(u16(path), &info), 1) << suffix;
     }
-    const QString gif = dir.filePath(QStringLiteral("camera.gif"));
+    const QString gif = dir.filePath(u"camera.gif"_s);
     const MetadataRead read = readMetadata(fileBytes(gif), {}, false);
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.format, 0);
@@ -70,10 +69,10 @@ TEST(ExifBridgeTest, FormatCodesAndExifPresence)
 
     // GIF files and JPEG files without Exif data carry no metadata; a PNG
     // without Exif data is still taken, and one named .jpg is still a PNG.
-    const QString plain = dir.filePath(QStringLiteral("plain.jpg"));
-    const QString png = dir.filePath(QStringLiteral("png.jpg"));
-    runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), plain});
-    runProgram(QStringLiteral("/usr/bin/convert"), {jpeg, QStringLiteral("-strip"), QStringLiteral("png:") + png});
+    const QString plain = dir.filePath(u"plain.jpg"_s);
+    const QString png = dir.filePath(u"png.jpg"_s);
+    runProgram(u"/usr/bin/convert"_s, {jpeg, u"-strip"_s, plain});
+    runProgram(u"/usr/bin/convert"_s, {jpeg, u"-strip"_s, u"png:"_s + png});
     _EXIF_INFORMATION info;
     EXPECT_EQ(GetImageExif(u16(gif), &info), 0);
     EXPECT_EQ(GetImageExif(u16(plain), &info), 0);
@@ -90,12 +89,11 @@ TEST(ExifBridgeTest, FormatCodesAndExifPresence)
 TEST(ExifBridgeTest, TagsAsTheirWritersMeantThem)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("texts.jpg"));
+    const QString path = dir.filePath(u"texts.jpg"_s);
     const QString longMake(300, u'M');
-    makeTaggedJpeg(path, {QStringLiteral("-EXIF:Make=") + longMake, QStringLiteral("-EXIF:Artist=J\u00FCrgen \u00C4"),
-                          QStringLiteral("-EXIF:XPTitle=Gr\u00F6\u00DFe \u2713"),
-                          QStringLiteral("-EXIF:UserComment=Gr\u00FC\u00DFe \U0001F600"),
-                          QStringLiteral("-EXIF:DateTimeOriginal=2023:07:14 15:42:07")});
+    makeTaggedJpeg(path, {u"-EXIF:Make="_s + longMake, u"-EXIF:Artist=J\u00FCrgen \u00C4"_s,
+                          u"-EXIF:XPTitle=Gr\u00F6\u00DFe \u2713"_s, u"-EXIF:UserComment=Gr\u00FC\u00DFe \U0001F600"_s,
+                          u"-EXIF:DateTimeOriginal=2023:07:14 15:42:07"_s});
     const MetadataRead read = readMetadata(fileBytes(path), path, false);
     ASSERT_TRUE(read.ok);
     QStringList texts;
@@ -106,7 +104,7 @@ TEST(ExifBridgeTest, TagsAsTheirWritersMeantThem)
     EXPECT_FALSE(read.properties.contains(ExifPropUnmappedText));
 
     // An orientation stored with the wrong data type still reads 6.
-    const QString rotated = pixbufTest(QStringLiteral("bug725582-testrotate.jpg"));
+    const QString rotated = pixbufTest(u"bug725582-testrotate.jpg"_s);
     EXPECT_EQ(readMetadata(fileBytes(rotated), rotated, false).properties.value(ExifPropOrientation), raw(quint16(6)));
 }
 
@@ -114,14 +112,14 @@ TEST(ExifBridgeTest, TagsAsTheirWritersMeantThem)
 QHash<int, QByteArray> everyProperty()
 {
     QHash<int, QByteArray> p;
-    const QString unicode = QStringLiteral("Stra\u00DFe \u65E5\u672C");
+    const QString unicode = u"Stra\u00DFe \u65E5\u672C"_s;
     for (int id : {11007, 11008, 11019, 11021, 11555, 11557, 11901, 11902, 11909, 11921, 11933, 11946, 11949, 11958})
-        p[id] = utf16z(QStringLiteral("text of %1").arg(id));
+        p[id] = utf16z(u"text of %1"_s.arg(id));
     for (int id : {11903, 11904, 11905, 11906, 11907, 11523})
         p[id] = utf16z(unicode + QString::number(id));
-    p[11020] = utf16z(QStringLiteral("2024:03:07 09:05:03"));
-    p[11508] = utf16z(QStringLiteral("2023:07:14 15:42:07"));
-    p[11509] = utf16z(QStringLiteral("2023:07:14 15:42:08"));
+    p[11020] = utf16z(u"2024:03:07 09:05:03"_s);
+    p[11508] = utf16z(u"2023:07:14 15:42:07"_s);
+    p[11509] = utf16z(u"2023:07:14 15:42:08"_s);
     quint32 n = 3;
     for (int id : {11014, 11015, 11501, 11502, 11511, 11513, 11516, 11517, 11521, 11533, 11539, 11548, 11707})
         p[id] = ratio(n++, 7);
@@ -138,8 +136,8 @@ QHash<int, QByteArray> everyProperty()
     p[11530] = raw(quint32(480));
     p[11507] = QByteArray("0231");
     p[11701] = QByteArray("\x02\x03\x00\x00", 4);
-    p[11702] = utf16z(QStringLiteral("S"));
-    p[11704] = utf16z(QStringLiteral("W"));
+    p[11702] = utf16z(u"S"_s);
+    p[11704] = utf16z(u"W"_s);
     p[11703] = ratio(33, 1) + ratio(5123, 100) + ratio(0, 1);
     p[11705] = ratio(70, 1) + ratio(39, 1) + ratio(4512, 1000);
     return p;
@@ -172,7 +170,7 @@ TEST(ExifBridgeTest, EveryPropertyRoundTripsThroughEncodedFiles)
         EXPECT_TRUE(back.loadFromData(file));
         EXPECT_EQ(back.size(), image.size());
 
-        const QString path = dir.filePath(QStringLiteral("written.") + QLatin1String(format));
+        const QString path = dir.filePath(u"written."_s + QLatin1String(format));
         writeFile(path, file);
         const QJsonObject tool = exiftoolRead(path);
         expectTags(tool, {{"Make", "text of 11007"}, {"XPTitle", u"Stra\u00DFe \u65E5\u672C11903"_s},
@@ -194,8 +192,8 @@ TEST(ExifBridgeTest, WrittenTagsFollowTheStandard)
     QByteArray file = encoded(QImage(8, 8, QImage::Format_RGB32), "jpeg");
     ASSERT_TRUE(writeMetadata(file, properties));
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("a.jpg")), file);
-    const QJsonObject tool = exiftoolRead(dir.filePath(QStringLiteral("a.jpg")));
+    writeFile(dir.filePath(u"a.jpg"_s), file);
+    const QJsonObject tool = exiftoolRead(dir.filePath(u"a.jpg"_s));
     EXPECT_EQ(tool[u"GPSVersionID"].toString(), u"2 2 0 0");
     EXPECT_FALSE(tool.contains(u"Orientation"));
     EXPECT_FALSE(tool.contains(u"Make"));
@@ -209,9 +207,8 @@ TEST(ExifBridgeTest, WrittenTagsFollowTheStandard)
 
 TEST(ExifBridgeTest, PreviewIsTheLargestEmbeddedImage)
 {
-    const QString path = goexif(QStringLiteral("sample1.jpg"));
-    const QByteArray thumbnail =
-        runProgram(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ThumbnailImage"), path});
+    const QString path = goexif(u"sample1.jpg"_s);
+    const QByteArray thumbnail = runProgram(u"exiftool"_s, {u"-b"_s, u"-ThumbnailImage"_s, path});
     ASSERT_FALSE(thumbnail.isEmpty());
     EXPECT_EQ(readMetadata(fileBytes(path), path, true).preview, thumbnail);
     EXPECT_TRUE(readMetadata(fileBytes(path), path, false).preview.isEmpty());
@@ -222,7 +219,7 @@ TEST(ExifBridgeTest, PreviewIsTheLargestEmbeddedImage)
 // parsed: its RIFF parser loops forever on this broken one.
 TEST(ExifBridgeTest, OtherFormatsAreLeftAlone)
 {
-    const QByteArray riff = fileBytes(pixbufTest(QStringLiteral("test-images/fail/invalid.3.ico")));
+    const QByteArray riff = fileBytes(pixbufTest(u"test-images/fail/invalid.3.ico"_s));
     ASSERT_TRUE(riff.startsWith("RIFF"));
     QElapsedTimer timer;
     timer.start();
@@ -234,7 +231,7 @@ TEST(ExifBridgeTest, OtherFormatsAreLeftAlone)
     for (QByteArray bytes : {QByteArray(), QByteArray("not a picture at all"), riff,
                              encoded(QImage(8, 8, QImage::Format_RGB32), "bmp")}) {
         const QByteArray before = bytes;
-        EXPECT_FALSE(writeMetadata(bytes, {{ExifPropMake, utf16z(QStringLiteral("Canon"))}}));
+        EXPECT_FALSE(writeMetadata(bytes, {{ExifPropMake, utf16z(u"Canon"_s)}}));
         EXPECT_EQ(bytes, before);
     }
 }

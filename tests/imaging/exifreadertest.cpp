@@ -3,6 +3,7 @@
 // annotations. (Broken and hostile files: the picture helper's test, which
 // runs every reader of files over them.)
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
@@ -29,24 +30,24 @@ namespace {
 QString resource(int number)
 {
     CLocalizedStrings strings;
-    strings.load(QStringLiteral("VelorinRes.xml"));
+    strings.load(u"VelorinRes.xml"_s);
     return strings.getString(number);
 }
 
 // The user's date and time of an Exif "YYYY:MM:DD HH:MM:SS" text.
 QString localDateTime(const QString& exif)
 {
-    const QDateTime dt = QDateTime::fromString(exif, QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    const QDateTime dt = QDateTime::fromString(exif, u"yyyy:MM:dd HH:mm:ss"_s);
     const QLocale locale = QLocale::system();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    timeFormat.remove(QRegularExpression(u"\\s*t+\\s*"_s));
     return locale.toString(dt.date(), QLocale::ShortFormat) + u' ' + locale.toString(dt.time(), timeFormat.trimmed());
 }
 
 // Back from "52°30.6000' N" or "39°54'56.00\" N" to signed decimal degrees.
 double degreesOf(const QString& text)
 {
-    static const QRegularExpression dms(QStringLiteral("^(\\d+)\u00B0([\\d.]+)'(?:([\\d.]+)\")?(?: ([NSEW]))?$"));
+    static const QRegularExpression dms(u"^(\\d+)\u00B0([\\d.]+)'(?:([\\d.]+)\")?(?: ([NSEW]))?$"_s);
     const auto m = dms.match(text);
     if (!m.hasMatch())
         return NAN;
@@ -126,13 +127,10 @@ TEST(ExifReaderTest, ValueRules)
 TEST(ExifReaderTest, GpsPositionTexts)
 {
     _EXIF_INFORMATION info{};
-    info.gpsLatitude[0] = {52, 1};
-    info.gpsLatitude[1] = {3060, 100};
-    info.gpsLatitude[2] = {0, 1};
+    const ExifURational latitude[3] = {{52, 1}, {3060, 100}, {0, 1}}, longitude[3] = {{13, 1}, {24, 1}, {3621, 100}};
+    std::copy_n(latitude, 3, info.gpsLatitude);
+    std::copy_n(longitude, 3, info.gpsLongitude);
     info.gpsLatitudeRef[0] = u'N';
-    info.gpsLongitude[0] = {13, 1};
-    info.gpsLongitude[1] = {24, 1};
-    info.gpsLongitude[2] = {3621, 100};
     info.gpsLongitudeRef[0] = u'N'; // a letter of the other axis
     info.mask[1] = 0xF << (58 - 32);
     CExifPropertyReader reader;
@@ -155,7 +153,7 @@ TEST(ExifReaderTest, CameraFilesAgreeWithExiftool)
         SCOPED_TRACE(path.toStdString());
         // Tags by directory: a tag in the wrong directory is not the one the
         // property names.
-        const QJsonObject tool = exiftoolRead(path, {QStringLiteral("-EXIF:all"), QStringLiteral("-G1")});
+        const QJsonObject tool = exiftoolRead(path, {u"-EXIF:all"_s, u"-G1"_s});
         _EXIF_INFORMATION info;
         ASSERT_EQ(GetImageExif(u16(path), &info), 1);
         CExifPropertyReader reader;
@@ -208,7 +206,7 @@ TEST(ExifReaderTest, CameraFilesAgreeWithExiftool)
         }
         if (tool.contains(u"GPS:GPSAltitude")) {
             const double metres = tool[u"GPS:GPSAltitude"].toDouble();
-            EXPECT_EQ(text(ExifPropGpsAltitude), QStringLiteral("%1 m").arg(std::floor(metres)));
+            EXPECT_EQ(text(ExifPropGpsAltitude), u"%1 m"_s.arg(std::floor(metres)));
         }
 
         // The same texts straight from the file, with their labels; the
@@ -235,11 +233,11 @@ TEST(ExifReaderTest, CameraFilesAgreeWithExiftool)
 TEST(ExifReaderTest, CataloguePositionsFromTheRationals)
 {
     QTemporaryDir dir;
-    const QString made = dir.filePath(QStringLiteral("made.jpg"));
-    makeTaggedJpeg(made, {QStringLiteral("-GPS:GPSLatitude=36.5974416666"), QStringLiteral("-GPS:GPSLatitudeRef=S"),
-                          QStringLiteral("-GPS:GPSLongitude=121.894200944"), QStringLiteral("-GPS:GPSLongitudeRef=W")});
+    const QString made = dir.filePath(u"made.jpg"_s);
+    makeTaggedJpeg(made, {u"-GPS:GPSLatitude=36.5974416666"_s, u"-GPS:GPSLatitudeRef=S"_s,
+                          u"-GPS:GPSLongitude=121.894200944"_s, u"-GPS:GPSLongitudeRef=W"_s});
     const auto written = [&dir](const QString& name, const QByteArray& latitude) {
-        QByteArray file = fileBytes(goexif(QStringLiteral("samples/f1-exif.jpg")));
+        QByteArray file = fileBytes(goexif(u"samples/f1-exif.jpg"_s));
         EXPECT_TRUE(writeMetadata(file, {{ExifPropGpsLatitude, latitude}, {ExifPropGpsLatitudeRef, utf16z(u"N"_s)},
                                          {ExifPropGpsLongitude, ratio(121, 1) + ratio(53, 1) + ratio(391234, 10000)},
                                          {ExifPropGpsLongitudeRef, utf16z(u"W"_s)}}));
@@ -268,8 +266,8 @@ TEST(ExifReaderTest, CataloguePositionsFromTheRationals)
 // stays readable meanwhile. Many threads at once never trip over each other.
 TEST(ExifReaderTest, OneTableForTheProcess)
 {
-    const QString nikon = goexif(QStringLiteral("sample1.jpg"));
-    const QString apple = goexif(QStringLiteral("samples/has-lens-info.jpg"));
+    const QString nikon = goexif(u"sample1.jpg"_s);
+    const QString apple = goexif(u"samples/has-lens-info.jpg"_s);
     CExifPropertyReader reader;
     ASSERT_EQ(reader.ImportExifInfo(u16(nikon)), 1);
     const unsigned short* model = reader.GetPropValueByID(ExifPropModel);
@@ -314,19 +312,19 @@ TEST(ExifReaderTest, SoundAnnotations)
     const QByteArray oldTemp = qgetenv("TMPDIR");
     qputenv("TMPDIR", temp.path().toUtf8());
     const QByteArray recording = "RIFF....WAVEfmt the user's recording";
-    writeFile(dir.filePath(QStringLiteral("pics/MEMO.WAV")), recording);
-    writeFile(dir.filePath(QStringLiteral("MEMO.WAV")), "above");
-    writeFile(dir.filePath(QStringLiteral("pics/s/in.wav")), "inner");
-    QFile::link(dir.filePath(QStringLiteral("MEMO.WAV")), dir.filePath(QStringLiteral("pics/link.wav")));
+    writeFile(dir.filePath(u"pics/MEMO.WAV"_s), recording);
+    writeFile(dir.filePath(u"MEMO.WAV"_s), "above");
+    writeFile(dir.filePath(u"pics/s/in.wav"_s), "inner");
+    QFile::link(dir.filePath(u"MEMO.WAV"_s), dir.filePath(u"pics/link.wav"_s));
     const auto copies = [&temp] { return QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); };
     const auto picture = [&dir](const QString& sound) {
-        const QString path = dir.filePath(QStringLiteral("pics/") + QString(sound).replace(u'/', u'_') + u".jpg"_s);
-        makeTaggedJpeg(path, {QStringLiteral("-EXIF:Make=Sony"), QStringLiteral("-EXIF:RelatedSoundFile=") + sound});
+        const QString path = dir.filePath(u"pics/"_s + QString(sound).replace(u'/', u'_') + u".jpg"_s);
+        makeTaggedJpeg(path, {u"-EXIF:Make=Sony"_s, u"-EXIF:RelatedSoundFile="_s + sound});
         return path;
     };
     const QStringList before = copies();
 
-    const QString photo = picture(QStringLiteral("MEMO.WAV"));
+    const QString photo = picture(u"MEMO.WAV"_s);
     _EXIF_INFORMATION info;
     ASSERT_EQ(GetImageExif(u16(photo), &info), 1);
     EXPECT_EQ(info.hasAudio, 1);
@@ -352,11 +350,10 @@ TEST(ExifReaderTest, SoundAnnotations)
     reader.reset();
     EXPECT_EQ(copies(), before);
     reader = std::make_unique<CExifPropertyReader>();
-    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("pics/MEMO.WAV"))), recording);
+    EXPECT_EQ(fileBytes(dir.filePath(u"pics/MEMO.WAV"_s)), recording);
 
     // Only plain files beside the picture count.
-    for (const QString& name : {QStringLiteral("s/in.wav"), QStringLiteral("../MEMO.WAV"), QStringLiteral("link.wav"),
-                                QStringLiteral("s"), QStringLiteral(".."), QStringLiteral("missing.wav")}) {
+    for (const QString& name : {u"s/in.wav"_s, u"../MEMO.WAV"_s, u"link.wav"_s, u"s"_s, u".."_s, u"missing.wav"_s}) {
         const QString other = picture(name);
         ASSERT_EQ(GetImageExif(u16(other), &info), 1);
         EXPECT_EQ(info.hasAudio, 0) << name.toStdString();

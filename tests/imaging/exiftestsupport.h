@@ -76,15 +76,13 @@ inline void expectTags(const QJsonObject& tool, const QVariantMap& expected)
 
 // A 640 x 480 JPEG at path carrying the tags given as exiftool arguments
 // (e.g. "-EXIF:Make=Canon"); written with -n, so numbers are taken as given.
-inline void makeTaggedJpeg(const QString& path, const QStringList& tags,
-                           const QString& size = QStringLiteral("640x480"))
+inline void makeTaggedJpeg(const QString& path, const QStringList& tags)
 {
     runProgram(QStringLiteral("/usr/bin/convert"),
-               {QStringLiteral("-size"), size, QStringLiteral("gradient:red-blue"), path});
-    if (!tags.isEmpty())
-        runProgram(QStringLiteral("exiftool"),
-                   QStringList{QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-n")} + tags
-                       + QStringList{path});
+               {QStringLiteral("-size"), QStringLiteral("640x480"), QStringLiteral("gradient:red-blue"), path});
+    runProgram(QStringLiteral("exiftool"),
+               QStringList{QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-n")} + tags
+                   + QStringList{path});
     ASSERT_TRUE(QFile::exists(path)) << path.toStdString();
 }
 

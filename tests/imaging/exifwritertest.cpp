@@ -17,6 +17,7 @@
 #include "support/temphome.h"
 
 using namespace velorin::exif;
+using namespace Qt::StringLiterals;
 using PubImage::ZelPicture;
 
 namespace {
@@ -35,13 +36,11 @@ class CameraSourceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        photo = dir.filePath(QStringLiteral("camera.jpg"));
-        makeTaggedJpeg(photo, {QStringLiteral("-EXIF:Make=Canon"), QStringLiteral("-EXIF:Model=Canon EOS 5D Mark IV"),
-                               QStringLiteral("-EXIF:ExposureTime=0.004"), QStringLiteral("-EXIF:FNumber=2.8"),
-                               QStringLiteral("-EXIF:DateTimeOriginal=2023:07:14 15:42:07"),
-                               QStringLiteral("-GPS:GPSLatitude=48.858370"), QStringLiteral("-GPS:GPSLatitudeRef=N"),
-                               QStringLiteral("-GPS:GPSLongitude=2.294481"), QStringLiteral("-GPS:GPSLongitudeRef=E"),
-                               QStringLiteral("-GPS:GPSAltitude=35.5"), QStringLiteral("-GPS:GPSAltitudeRef=0")});
+        photo = dir.filePath(u"camera.jpg"_s);
+        makeTaggedJpeg(photo, {u"-EXIF:Make=Canon"_s, u"-EXIF:Model=Canon EOS 5D Mark IV"_s, u"-EXIF:ExposureTime=0.004"_s,
+                               u"-EXIF:FNumber=2.8"_s, u"-EXIF:DateTimeOriginal=2023:07:14 15:42:07"_s,
+                               u"-GPS:GPSLatitude=48.858370"_s, u"-GPS:GPSLatitudeRef=N"_s, u"-GPS:GPSLongitude=2.294481"_s,
+                               u"-GPS:GPSLongitudeRef=E"_s, u"-GPS:GPSAltitude=35.5"_s, u"-GPS:GPSAltitudeRef=0"_s});
         ASSERT_EQ(GetImageExif(u16(photo), &source), 1);
     }
 
@@ -74,7 +73,7 @@ TEST_F(CameraSourceTest, PropertiesSetOnThePicture)
     const QDateTime now = QDateTime::currentDateTime();
     EXPECT_EQ(CExifPropertyWriter::SetExifTime(picture.p), 1);
     const QString stamped = textProperty(picture.p, ExifPropDateTime);
-    EXPECT_LE(std::abs(QDateTime::fromString(stamped, QStringLiteral("yyyy:MM:dd HH:mm:ss")).secsTo(now)), 2);
+    EXPECT_LE(std::abs(QDateTime::fromString(stamped, u"yyyy:MM:dd HH:mm:ss"_s).secsTo(now)), 2);
 
     source.orientation = 3;
     EXPECT_EQ(CExifPropertyWriter::SetExifCamera(picture.p, &source), 1);
@@ -150,7 +149,7 @@ TEST(ExifWriterTest, ThumbnailBitmapLayout)
 // saving, 180 dots per inch on both axes and the embedded thumbnail.
 TEST_F(CameraSourceTest, SavedPictureCarriesTheMetadata)
 {
-    for (const QString& name : {QStringLiteral("saved.jpg"), QStringLiteral("saved.tif")}) {
+    for (const QString& name : {u"saved.jpg"_s, u"saved.tif"_s}) {
         SCOPED_TRACE(name.toStdString());
         Picture picture(ZelPicture::create());
         ASSERT_EQ(picture->load(photo, PubImage::ZelLoadMode::Full), 0);
@@ -176,8 +175,7 @@ TEST_F(CameraSourceTest, SavedPictureCarriesTheMetadata)
         }
 
         QImage embedded;
-        EXPECT_TRUE(embedded.loadFromData(
-            runProgram(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ThumbnailImage"), saved})));
+        EXPECT_TRUE(embedded.loadFromData(runProgram(u"exiftool"_s, {u"-b"_s, u"-ThumbnailImage"_s, saved})));
         EXPECT_EQ(embedded.size(), QSize(160, 120));
         // Upright: the picture runs from red at the top to blue at the bottom.
         EXPECT_GT(qRed(embedded.pixel(80, 4)), 200);
@@ -196,18 +194,17 @@ TEST_F(CameraSourceTest, SavedPictureCarriesTheMetadata)
 // camera and no position, with one the source's maker and position.
 TEST_F(CameraSourceTest, SavedCopiesOfAnUprightPicture)
 {
-    runProgram(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
-                                            QStringLiteral("-n"), QStringLiteral("-EXIF:Orientation=6"), photo});
+    runProgram(u"exiftool"_s, {u"-q"_s, u"-overwrite_original"_s, u"-n"_s, u"-EXIF:Orientation=6"_s, photo});
     for (const bool withSource : {false, true}) {
         Picture picture(ZellibHelper().ReadPicture(u16(photo), true, 0));
         ASSERT_NE(picture.p, nullptr);
-        const QString saved = dir.filePath(withSource ? QStringLiteral("with.jpg") : QStringLiteral("without.jpg"));
+        const QString saved = dir.filePath(withSource ? u"with.jpg"_s : u"without.jpg"_s);
         ASSERT_EQ(ZellibHelper().SaveImgFile(picture.p, u16(saved), withSource ? &source : nullptr), 1);
         const QJsonObject tool = exiftoolRead(saved);
         EXPECT_EQ(tool[u"Orientation"].toInt(1), 1) << withSource;
         EXPECT_EQ(std::pair(tool[u"ImageWidth"].toInt(), tool[u"ImageHeight"].toInt()), std::pair(480, 640));
         EXPECT_EQ(tool.contains(u"GPSLatitude"), withSource);
-        EXPECT_EQ(tool[u"Make"].toString(), withSource ? QStringLiteral("Canon") : QString());
+        EXPECT_EQ(tool[u"Make"].toString(), withSource ? u"Canon"_s : QString());
         EXPECT_FALSE(tool.contains(u"Model") || tool.contains(u"ExposureTime") || tool.contains(u"DateTimeOriginal"));
     }
 }

@@ -89,12 +89,12 @@ TEST_F(ZellibHelperTest, OrientationAndRotation)
     for (int code = 1; code <= 8; ++code)
         EXPECT_LT(meanDifference(thumbnailOf(orientationSet(code), 128), upright), 2.0) << "orientation " << code;
     // Stored with the orientation in the wrong data type: read anyway.
-    QImage reference(pixbufTest(QStringLiteral("bug725582-testrotate.png")));
-    const QImage turned = thumbnailOf(pixbufTest(QStringLiteral("bug725582-testrotate.jpg")), 1000);
+    QImage reference(pixbufTest(u"bug725582-testrotate.png"_s));
+    const QImage turned = thumbnailOf(pixbufTest(u"bug725582-testrotate.jpg"_s), 1000);
     EXPECT_LT(meanDifference(turned, reference.convertToFormat(QImage::Format_RGB32)), 6.0);
 
     // Code 1 turned 90 clockwise equals code 6 (which shows turned).
-    const QString plain = writeImage(QStringLiteral("plain.png"), quadrantImage(80, 40));
+    const QString plain = writeImage(u"plain.png"_s, quadrantImage(80, 40));
     const QImage stored = quadrantImage(80, 40).convertToFormat(QImage::Format_RGB32);
     int w = 0, h = 0;
     EXPECT_EQ(thumbnailOf(plain, 128, 90, &w, &h), stored.transformed(QTransform().rotate(90)));
@@ -120,11 +120,11 @@ TEST_F(ZellibHelperTest, ThumbnailSizes)
 {
     QImage big(1600, 1200, QImage::Format_RGB32);
     big.fill(Qt::darkCyan);
-    const QString jpeg = writeImage(QStringLiteral("big.jpg"), big);
+    const QString jpeg = writeImage(u"big.jpg"_s, big);
     int w = 0, h = 0;
     EXPECT_FALSE(thumbnailOf(jpeg, 384, 0, &w, &h).isNull());
     EXPECT_EQ(QSize(w, h), QSize(384, 288));
-    EXPECT_EQ(thumbnailOf(writeImage(QStringLiteral("small.png"), quadrantImage(30, 20)), 64).size(), QSize(30, 20));
+    EXPECT_EQ(thumbnailOf(writeImage(u"small.png"_s, quadrantImage(30, 20)), 64).size(), QSize(30, 20));
 
     QList<QSize> sizes;
     const QList<QByteArray> four = ZellibHelper().GetThumbnailsUseZelLib(u16(jpeg), {64, 128, 256, 384}, true, 0, &sizes);
@@ -135,8 +135,8 @@ TEST_F(ZellibHelperTest, ThumbnailSizes)
     const tagSIZE size = ZellibHelper().GetPictureSize(u16(jpeg));
     EXPECT_EQ(QSize(int(size.cx), int(size.cy)), QSize(1600, 1200));
 
-    EXPECT_FALSE(thumbnailOf(pixbufTest(QStringLiteral("premature-end.jpg")), 64).isNull());
-    const QString disguised = writeImage(QStringLiteral("disguised.jpg"), quadrantImage(20, 10), "PNG");
+    EXPECT_FALSE(thumbnailOf(pixbufTest(u"premature-end.jpg"_s), 64).isNull());
+    const QString disguised = writeImage(u"disguised.jpg"_s, quadrantImage(20, 10), "PNG");
     EXPECT_EQ(thumbnailOf(disguised, 64).size(), QSize(20, 10));
 }
 
@@ -149,7 +149,7 @@ TEST_F(ZellibHelperTest, PictureOperations)
     {
         Picture picture(pictureOf(source));
         ZelLayer* paint = ZelLayer::create({0, 0, 40, 20});
-        paint->setName(QStringLiteral("MyPaintBrushLayer"));
+        paint->setName(u"MyPaintBrushLayer"_s);
         picture->insertLayer(2, paint);
         EXPECT_EQ(helper.RotatePicture(picture.p, 0), 1);
         EXPECT_EQ(picture->size(), QSize(40, 20));
@@ -196,16 +196,16 @@ TEST_F(ZellibHelperTest, SaveAndEnhance)
 {
     const QImage source = quadrantImage(64, 48);
     Picture picture(pictureOf(source));
-    const QString png = file(QStringLiteral("out.png"));
+    const QString png = file(u"out.png"_s);
     EXPECT_EQ(picture->save(png), 0);
     EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
-    const QString jpg = file(QStringLiteral("out.jpg"));
+    const QString jpg = file(u"out.jpg"_s);
     EXPECT_EQ(ZellibHelper().SaveImgFile(picture.p, u16(jpg), nullptr), 1);
     EXPECT_LT(meanDifference(QImage(jpg), source), 6.0);
-    writeFile(file(QStringLiteral("keep.gif")), "precious");
-    EXPECT_NE(picture->save(file(QStringLiteral("keep.gif"))), 0);
-    EXPECT_EQ(fileBytes(file(QStringLiteral("keep.gif"))), QByteArray("precious"));
-    EXPECT_NE(picture->save(root() + QStringLiteral("/missing/folder/x.png")), 0);
+    writeFile(file(u"keep.gif"_s), "precious");
+    EXPECT_NE(picture->save(file(u"keep.gif"_s)), 0);
+    EXPECT_EQ(fileBytes(file(u"keep.gif"_s)), QByteArray("precious"));
+    EXPECT_NE(picture->save(root() + u"/missing/folder/x.png"_s), 0);
 
     QImage dull(64, 64, QImage::Format_RGB32); // values 100..150
     for (int y = 0; y < 64; ++y)
@@ -236,7 +236,7 @@ TEST_F(ZellibHelperTest, SaveAndEnhance)
 // decode gives the empty results.
 TEST_F(ZellibHelperTest, BadFilesFailCleanlyInEveryReader)
 {
-    const QByteArray camera = fileBytes(goexif(QStringLiteral("sample1.jpg")));
+    const QByteArray camera = fileBytes(goexif(u"sample1.jpg"_s));
     QByteArray noise(50000, '\0');
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
     for (const auto& [name, bytes] : {std::pair{"empty.jpg", QByteArray()}, {"soi.jpg", QByteArray("\xff\xd8", 2)},
@@ -244,28 +244,26 @@ TEST_F(ZellibHelperTest, BadFilesFailCleanlyInEveryReader)
                                       {"header-only.jpg", camera.left(400)},
                                       {"random-after-soi.jpg", QByteArray("\xff\xd8\xff\xe1", 4) + noise}})
         writeFile(file(QLatin1String(name)), bytes);
-    const QString fifo = file(QStringLiteral("fifo.jpg")), zero = file(QStringLiteral("zero.jpg"));
+    const QString fifo = file(u"fifo.jpg"_s), zero = file(u"zero.jpg"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, zero));
     // A small progressive JPEG whose frame claims 16000 x 16000.
-    const QString bomb = file(QStringLiteral("bomb.jpg"));
-    runProgram(QStringLiteral("/usr/bin/convert"),
-               {QStringLiteral("rose:"), QStringLiteral("-interlace"), QStringLiteral("JPEG"), bomb});
+    const QString bomb = file(u"bomb.jpg"_s);
+    runProgram(u"/usr/bin/convert"_s, {u"rose:"_s, u"-interlace"_s, u"JPEG"_s, bomb});
     QByteArray bytes = fileBytes(bomb);
     const qsizetype frame = bytes.indexOf("\xff\xc2");
     ASSERT_GT(frame, 0);
     qToBigEndian<quint32>(16000 * 0x10001u, bytes.data() + frame + 5);
     writeFile(bomb, bytes);
 
-    const QStringList special{fifo, zero, file(QStringLiteral("noise.jpg")), file(QStringLiteral("missing.jpg"))};
+    const QStringList special{fifo, zero, file(u"noise.jpg"_s), file(u"missing.jpg"_s)};
     const QStringList nothing = special
-        + QStringList{file(QStringLiteral("empty.jpg")), file(QStringLiteral("soi.jpg")),
-                      file(QStringLiteral("truncated.jpg")), root(), pixbufTest(QStringLiteral("issue205.jpg")),
-                      pixbufTest(QStringLiteral("large.jpg")), bomb};
+        + QStringList{file(u"empty.jpg"_s), file(u"soi.jpg"_s), file(u"truncated.jpg"_s), root(),
+                      pixbufTest(u"issue205.jpg"_s), pixbufTest(u"large.jpg"_s), bomb};
     const QStringList cutOff = filesIn(goexif(u"samples"_s), {u"*-sep-*.jpg"_s}); // 47 camera files cut after their Exif
-    const QStringList hostile = QStringList{file(QStringLiteral("header-only.jpg")), file(QStringLiteral("random-after-soi.jpg"))}
-        + cutOff + filesIn(pixbufTest(QStringLiteral("test-images/fail")))
-        + filesIn(pixbufTest(QStringLiteral("test-images/randomly-modified"))) + filesIn(goexif(QStringLiteral("corrupt")));
+    const QStringList hostile = QStringList{file(u"header-only.jpg"_s), file(u"random-after-soi.jpg"_s)}
+        + cutOff + filesIn(pixbufTest(u"test-images/fail"_s))
+        + filesIn(pixbufTest(u"test-images/randomly-modified"_s)) + filesIn(goexif(u"corrupt"_s));
     ASSERT_GT(hostile.size(), 80);
     for (const QString& path : nothing + hostile) {
         const Reading r = readEverything(path);
@@ -283,7 +281,7 @@ TEST_F(ZellibHelperTest, BadFilesFailCleanlyInEveryReader)
     _EXIF_INFORMATION info;
     EXPECT_EQ(GetImageExif(u16(QString()), &info), 0);
     EXPECT_EQ(GetImageExif(nullptr, &info), 0);
-    EXPECT_EQ(GetImageExif(u16(goexif(QStringLiteral("sample1.jpg"))), nullptr), 0);
+    EXPECT_EQ(GetImageExif(u16(goexif(u"sample1.jpg"_s)), nullptr), 0);
     EXPECT_EQ(ZellibHelper().GetPictureSize(nullptr).cy, 0);
 }
 
@@ -304,8 +302,8 @@ TEST_F(ZellibHelperTest, ConcurrentDecodes)
 // thumbnails (a full decode of each would pass the memory budget).
 TEST_F(ZellibHelperTest, Panoramas)
 {
-    const QString tiff = file(QStringLiteral("pano.tif"));
-    const QString png = file(QStringLiteral("pano.png"));
+    const QString tiff = file(u"pano.tif"_s);
+    const QString png = file(u"pano.png"_s);
     runProgram(u"/usr/bin/convert"_s, {u"-size"_s, u"12000x6000"_s, u"-depth"_s, u"8"_s, u"gradient:red-blue"_s,
                                        u"-compress"_s, u"lzw"_s, u"-write"_s, tiff, u"-quality"_s, u"10"_s, png});
     for (const QString& path : {png, tiff}) {

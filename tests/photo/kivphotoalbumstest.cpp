@@ -88,11 +88,7 @@ TEST_F(AlbumsTest, LoadStopsAtACancelAndAnnouncesWithTheFileFree)
     KivPhotoFiles photos;
     photos.loadImageInfoFromDatabase(nullptr);
 
-    struct AnsweredOnce : CIsLoadCancled
-    {
-        int asked = 0;
-        bool isCanceled() override { return ++asked == 1; }
-    } once;
+    struct : CIsLoadCancled { int asked = 0; bool isCanceled() override { return ++asked == 1; } } once;
     KivPhotoAlbums cancelled(&photos);
     cancelled.loadAlbumsFromDatabase(&once);
     EXPECT_EQ(cancelled.photoAlbumsCount(), 1);

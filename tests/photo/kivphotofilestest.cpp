@@ -160,10 +160,7 @@ TEST_F(KivPhotoFilesTest, LoadersReadEveryColumnAndCanBeCancelled)
     EXPECT_EQ(log.take().last(), QStringLiteral("added 7 %1").arg(library.getPhotoFile(7)->dbInfo.id));
 
     KivPhotoFiles cancelled;
-    struct : CIsLoadCancled
-    {
-        bool isCanceled() override { return true; }
-    } first;
+    struct : CIsLoadCancled { bool isCanceled() override { return true; } } first;
     cancelled.loadImageInfoFromDatabase(&first);
     EXPECT_EQ(cancelled.photoFilesCount(), 1);
 

@@ -43,8 +43,7 @@ void TempHomeTest::TearDown()
 
 void runOnThread(const std::function<void()>& work)
 {
-    std::thread t(work);
-    t.join();
+    std::thread(work).join();
 }
 
 QByteArray fileBytes(const QString& path)
