@@ -10,20 +10,9 @@ namespace {
 
 ThumbnailStore* storeFor(KivPhotoFile::PixmapSize size)
 {
-    velorin::CatalogueTables* tables = velorin::catalogueTables();
-    switch (size) {
-    case KivPhotoFile::SizeMini:
-        return tables->getImageThumbnailMiniDB();
-    case KivPhotoFile::SizeSmall:
-        return tables->getImageThumbnailSmallDB();
-    case KivPhotoFile::SizeMedium:
-        return tables->getImageThumbnailMediumDB();
-    case KivPhotoFile::SizeLarge:
-        return tables->getImageThumbnailLargeDB();
-    case KivPhotoFile::SizeNone:
-        break;
-    }
-    return nullptr;
+    return size >= KivPhotoFile::SizeMini && size < KivPhotoFile::SizeNone
+        ? velorin::catalogueTables()->imageThumbnailStores()[size]
+        : nullptr;
 }
 
 // The stored thumbnail bytes of `path` in `store`; empty when there is no row.

@@ -1,5 +1,6 @@
 #include "kivphotofiles.h"
 
+#include <memory>
 #include <vector>
 
 #include <velorin/db/sharedstatements.h>
@@ -46,31 +47,28 @@ void KivPhotoFiles::loadDeletedImageInfoFromDatabase()
 
 namespace {
 
-// Every row of `statement` on the image table, read to the end so that the
-// statement is finished, and its read lock gone, before any row is
-// announced: a receiver that writes to the catalogue file (a tag, a place)
-// would otherwise wait on the loader's lock for the whole busy timeout and
-// then fail.
-std::vector<DBImageInfo> readImageRows(const char* statement)
-{
-    std::vector<DBImageInfo> rows;
-    velorin::catalogueTables()->getImageInfoDB()->selectRecords(
-        statement, [&rows](DBImageInfo&& info) { rows.push_back(std::move(info)); });
-    return rows;
-}
-
-} // namespace
-
-// Neither loader clears the collection or skips ids already present. The
-// rows are read to the end, as readImageRows() reads them, straight into
-// the objects the collection keeps, which are then added in row order.
-void KivPhotoFiles::loadRows(const char* statement, CIsLoadCancled* cancel)
+// Every row of `statement` on the image table as the objects the collection
+// will keep, read to the end so that the statement is finished, and its read
+// lock gone, before any row is announced: a receiver that writes to the
+// catalogue file (a tag, a place) would otherwise wait on the loader's lock
+// for the whole busy timeout and then fail.
+std::vector<std::unique_ptr<KivPhotoFile>> readPhotoRows(const char* statement)
 {
     std::vector<std::unique_ptr<KivPhotoFile>> rows;
     velorin::catalogueTables()->getImageInfoDB()->selectRecords(statement, [&rows](DBImageInfo&& info) {
         rows.push_back(std::make_unique<KivPhotoFile>());
         rows.back()->dbInfo = std::move(info);
     });
+    return rows;
+}
+
+} // namespace
+
+// Neither loader clears the collection or skips ids already present; the
+// rows are added in row order.
+void KivPhotoFiles::loadRows(const char* statement, CIsLoadCancled* cancel)
+{
+    std::vector<std::unique_ptr<KivPhotoFile>> rows = readPhotoRows(statement);
     reserveElements(int(rows.size()));
     for (std::unique_ptr<KivPhotoFile>& row : rows) {
         adoptElement(std::move(row));
@@ -216,12 +214,9 @@ bool KivPhotoFiles::restoreDBImageInfo4LostImageFile(KivPhotoFile* p, DBImageThu
 
 void KivPhotoFiles::loadPhotoRoll()
 {
-    KivPhotoFile row;
-    for (DBImageInfo& info : readImageRows(ImageInfoDB::SelectPhotoRoll)) {
-        if (findPhotoFileByID(info.id))
-            continue;
-        row.dbInfo = std::move(info);
-        addPhotoFile(&row);
+    for (std::unique_ptr<KivPhotoFile>& row : readPhotoRows(ImageInfoDB::SelectPhotoRoll)) {
+        if (!findPhotoFileByID(row->dbInfo.id))
+            adoptElement(std::move(row));
     }
 }
 
