@@ -7,7 +7,12 @@
 #   scripts/check-layers.sh [SOURCE_DIR]   (default: the checkout's src/velorin)
 set -u
 top=${1:-$(cd "$(dirname "$0")/.." && pwd)/src/velorin}
-layers=(core env imaging db photo views import video people network service) # as in src/velorin/CMakeLists.txt
+# The layer order is the folder list of the library's build file.
+read -ra layers < <(sed -nE 's/^set\(VELORIN_SUBSYSTEMS (.*)\)/\1/p' "$top/CMakeLists.txt")
+if ((${#layers[@]} == 0)); then
+    echo "no VELORIN_SUBSYSTEMS list in $top/CMakeLists.txt" >&2
+    exit 2
+fi
 
 rank() {
     local i

@@ -13,7 +13,7 @@ CatalogueSession::CatalogueSession(const char* command, bool photoSide, bool wit
     : m_withCollections(withCollections)
 {
     getDatabaseService()->Initialize(photoSide);
-    m_reason = velorin::describeDbError(velorin::lastDbError());
+    m_reason = velorin::describeLastDbError();
     if (!m_reason.isEmpty())
         QTextStream(stderr) << "velorin " << command << ": " << printable(m_reason) << '\n';
     else if (m_withCollections)
@@ -29,7 +29,7 @@ CatalogueSession::~CatalogueSession()
 
 QString catalogueFailure()
 {
-    const QString reason = velorin::describeDbError(velorin::lastDbError());
+    const QString reason = velorin::describeLastDbError();
     return reason.isEmpty() ? QStringLiteral("the catalogue could not be written") : reason;
 }
 

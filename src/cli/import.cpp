@@ -272,7 +272,7 @@ private:
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
             }
             const bool wanted = (type == DT_DIR && m_recursive) || (type == DT_REG && m_names.matches(name));
-            if (wanted && !isFaithfulFileName(bytes)) {
+            if (wanted && !isFaithfulFileName(bytes, name)) {
                 m_failures.append({prefix + fileNameText(bytes), notUtf8Reason()});
             } else if (type == DT_DIR) {
                 if (m_recursive)

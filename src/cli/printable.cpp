@@ -1,6 +1,7 @@
 #include "printable.h"
 
 #include <QFile>
+#include <QHash>
 
 namespace velorin::cli {
 
@@ -23,7 +24,9 @@ bool needsEscape(char32_t c)
         || (c >= 0x2066 && c <= 0x2069);
 }
 
-QByteArrayList commandLine;
+// The command line's arguments by the text Qt made of them: the bytes as
+// given, the exact encoding of the text when several arguments decode alike.
+QHash<QString, QByteArray> argumentsByText;
 
 } // namespace
 
@@ -59,7 +62,12 @@ QString printable(const QString& text)
 
 bool isFaithfulFileName(const QByteArray& name)
 {
-    return QFile::encodeName(QFile::decodeName(name)) == name;
+    return isFaithfulFileName(name, QFile::decodeName(name));
+}
+
+bool isFaithfulFileName(const QByteArray& name, const QString& decoded)
+{
+    return QFile::encodeName(decoded) == name;
 }
 
 QString fileNameText(const QByteArray& name)
@@ -86,20 +94,20 @@ QString fileNameText(const QByteArray& name)
 
 void keepCommandLine(int argc, char** argv)
 {
-    for (int i = 0; i < argc; ++i)
-        commandLine.append(QByteArray(argv[i]));
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        const QString text = QFile::decodeName(raw);
+        auto it = argumentsByText.find(text);
+        if (it == argumentsByText.end())
+            argumentsByText.insert(text, raw);
+        else if (raw == QFile::encodeName(text))
+            *it = raw;
+    }
 }
 
 QByteArray argumentBytes(const QString& argument)
 {
-    const QByteArray encoded = QFile::encodeName(argument);
-    if (commandLine.contains(encoded))
-        return encoded;
-    for (const QByteArray& raw : std::as_const(commandLine)) {
-        if (QFile::decodeName(raw) == argument)
-            return raw;
-    }
-    return encoded;
+    return argumentsByText.value(argument, QFile::encodeName(argument));
 }
 
 } // namespace velorin::cli

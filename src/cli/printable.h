@@ -20,6 +20,8 @@ QString printable(const QString& text);
 // hold it faithfully: the catalogue keys its rows by a QString path, and
 // bytes that are not UTF-8 do not survive the round trip.
 bool isFaithfulFileName(const QByteArray& name);
+// The same, for a name already decoded.
+bool isFaithfulFileName(const QByteArray& name, const QString& decoded);
 
 // The name for display: the UTF-8 parts as text, every other byte kept so
 // that printable() writes it as \xHH.

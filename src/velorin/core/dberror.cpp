@@ -102,6 +102,11 @@ QString describeDbError(const DbError& error)
     return text;
 }
 
+QString describeLastDbError()
+{
+    return describeDbError(lastError);
+}
+
 void recordDbError(const QSqlError& error, const QString& databasePath, const QString& what)
 {
     DbError recorded;

@@ -41,6 +41,8 @@ VELORIN_EXPORT void setDbError(const DbError& error);
 // A short reason for people: "disk full (ImageInfo.db)", "read-only catalogue
 // (ImageThumbnail_Mini.db)"; empty for DbFailure::None.
 VELORIN_EXPORT QString describeDbError(const DbError& error);
+// describeDbError() of this thread's lastDbError().
+VELORIN_EXPORT QString describeLastDbError();
 
 // The failure class of a QtSql error of the SQLite driver.
 VELORIN_EXPORT DbFailure classifySqlError(const QSqlError& error);

@@ -7,6 +7,7 @@
 
 #include "dberror.h"
 #include "sqlitedatabase.h"
+#include "sqlstatement.h"
 
 namespace velorin {
 
@@ -105,12 +106,9 @@ void WriteTransaction::rollback()
 
 bool WriteTransaction::runOnAll(const char* text)
 {
-    for (size_t i = 0; i < m_connections.size(); ++i) {
-        QSqlQuery q(m_connections[i]);
-        if (!q.exec(QString::fromLatin1(text))) {
-            recordDbError(q.lastError(), m_paths[i], QString::fromLatin1(text));
+    for (const QSqlDatabase& db : m_connections) {
+        if (!execStatement(db, QString::fromLatin1(text)))
             return false;
-        }
     }
     return true;
 }

@@ -169,7 +169,7 @@ FileResult savePrepared(int index, PreparedPhoto& photo, velorin::WriteTransacti
 {
     FileResult result{index, AddFileToPhotoLibrary::Failed, QString()};
     const auto failed = [&] {
-        result.reason = velorin::describeDbError(velorin::lastDbError());
+        result.reason = velorin::describeLastDbError();
         return result;
     };
     if (!transaction.isActive()) {
@@ -318,7 +318,7 @@ bool AddFileToPhotoLibrary::addPhotoFiles(QList<QString>& paths)
     // Why the catalogue cannot be used at all (a file that is not a
     // database, a folder that cannot be created): every file fails with it,
     // undecoded.
-    const QString unusable = velorin::describeDbError(velorin::lastDbError());
+    const QString unusable = velorin::describeLastDbError();
     // Thumbnail stores first, then the image table (the commit order).
     const std::vector<SQLiteDatabase*> tables = velorin::photoWriteTables();
     velorin::tablegroup::openConnections(tables);
@@ -343,7 +343,7 @@ bool AddFileToPhotoLibrary::addPhotoFiles(QList<QString>& paths)
             facts.fileSize = file.size();
             stored = velorin::storedPhotoState(facts);
             if (stored.state == velorin::StoredPhoto::Unknown)
-                failure = velorin::describeDbError(velorin::lastDbError());
+                failure = velorin::describeLastDbError();
         }
         planFailures.append(failure);
         if (!failure.isEmpty()) {
@@ -367,7 +367,7 @@ bool AddFileToPhotoLibrary::addPhotoFiles(QList<QString>& paths)
         QElapsedTimer batchAge;
         const auto flush = [&] {
             if (transaction.isActive() && !transaction.commit()) {
-                const QString reason = velorin::describeDbError(velorin::lastDbError());
+                const QString reason = velorin::describeLastDbError();
                 for (FileResult& p : pending) {
                     if (p.outcome == Added || p.outcome == Updated) {
                         p.outcome = Failed;
