@@ -1,4 +1,3 @@
-#include <cstdio>
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -56,14 +55,8 @@ QString cameraDate(const DBImageInfo& info)
     if (!file.isFile() || !velorin::isSavedFileState(info.mediaModifyDate, info.fileSize, now)
         || GetImageExif(reinterpret_cast<const unsigned short*>(info.fullPath.utf16()), &exif) != 1)
         return {};
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-    const QByteArray text = QString::fromUtf16(exif.dateTime).toLatin1();
-    if (std::sscanf(text.constData(), "%d:%d:%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6)
-        return {};
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, s);
-    return date.isValid() && time.isValid() ? date.toString(Qt::ISODate) + u'T' + time.toString(Qt::ISODate)
-                                            : QString();
+    const std::optional<QDateTime> stamp = ExifDateTimeOf(QString::fromUtf16(exif.dateTime));
+    return stamp ? stamp->date().toString(Qt::ISODate) + u'T' + stamp->time().toString(Qt::ISODate) : QString();
 }
 
 // For people: the camera's date as the catalogue keeps it (in the

@@ -248,13 +248,11 @@ std::optional<QString> codeText(int id, quint32 code)
 // time zone (the Exif time carries none).
 std::optional<QString> dateTimeText(const QString& text)
 {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-    if (std::sscanf(text.toLatin1().constData(), "%d:%d:%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6 || y == 0)
+    const std::optional<QDateTime> stamp = ExifDateTimeOf(text);
+    if (!stamp)
         return std::nullopt;
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, s);
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
+    const QDate date = stamp->date();
+    const QTime time = stamp->time();
     const QLocale locale = QLocale::system();
     QString timeFormat;
     bool quoted = false;
@@ -532,6 +530,18 @@ int GetImageExif(const unsigned short* path, _EXIF_INFORMATION* info, int* orien
     } catch (...) {
         return 0;
     }
+}
+
+std::optional<QDateTime> ExifDateTimeOf(const QString& text)
+{
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    if (std::sscanf(text.toLatin1().constData(), "%d:%d:%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6 || y == 0)
+        return std::nullopt;
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, s);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
 }
 
 ExifPosition GetExifPosition(const _EXIF_INFORMATION* info)

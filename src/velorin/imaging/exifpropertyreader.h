@@ -3,6 +3,7 @@
 #include <velorin/global.h>
 #include <velorin/imaging/exifproperties.h>
 
+#include <QDateTime>
 #include <QString>
 
 #include <memory>
@@ -41,6 +42,10 @@ struct ExifPosition
     std::optional<double> altitude;
 };
 VELORIN_EXPORT ExifPosition GetExifPosition(const _EXIF_INFORMATION* info);
+
+// An Exif date-time, "YYYY:MM:DD HH:MM:SS", as a date-time without a zone
+// (the Exif time carries none); nothing when the text is not a valid one.
+VELORIN_EXPORT std::optional<QDateTime> ExifDateTimeOf(const QString& text);
 
 // Turns a picture's metadata into display texts: for each known property a
 // localized label and a formatted value (an f-number, an exposure time, a
