@@ -1,4 +1,3 @@
-
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
