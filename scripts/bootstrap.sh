@@ -11,8 +11,9 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libgl-dev
   libexiv2-dev qt6-image-formats-plugins libheif-dev libraw-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libmediainfo0v5
   libgtest-dev libgmock-dev
-  sqlite3 libimage-exiftool-perl libjpeg-turbo-progs imagemagick python3 libheif-examples
+  sqlite3 libimage-exiftool-perl libjpeg-turbo-progs imagemagick python3 libheif-examples ffmpeg
 )
 
 missing=()

@@ -12,6 +12,7 @@ packages=(
   gdk-pixbuf-tests
   golang-golang-x-image-dev
   libsdl2-image-tests
+  golang-github-gabriel-vasile-mimetype-dev
 )
 stamp="$dir/.complete-$(printf '%s\n' "${packages[@]}" | md5sum | cut -c1-12)"
 [ -f "$stamp" ] && exit 0
