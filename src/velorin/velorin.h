@@ -57,7 +57,14 @@
 #include <velorin/photo/photoviewinterfaces.h>
 #include <velorin/photo/photowriter.h>
 
+#include <velorin/video/kivvideofile.h>
+#include <velorin/video/kivvideofiles.h>
+#include <velorin/video/videobackgroundservice.h>
+#include <velorin/video/videoupdateflag.h>
+#include <velorin/video/videowriter.h>
+
 #include <velorin/import/addfiletophotolibrary.h>
+#include <velorin/import/addfiletovideolibrary.h>
 #include <velorin/import/supportmediatypes.h>
 
 #include <velorin/imaging/exifproperties.h>

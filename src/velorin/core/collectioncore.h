@@ -225,6 +225,10 @@ protected:
         return stored;
     }
 
+    // Whether `element` is in the vector (not retired); call with the lock
+    // held (lockBuffer()).
+    bool isStoredLocked(const T* element) const { return m_slots.contains(element); }
+
     virtual void announceAdded(int index, T* element) = 0;
     virtual void announceUpdated(int index, T* element) = 0;
     virtual void announceDeleted(T* element) = 0;

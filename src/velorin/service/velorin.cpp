@@ -4,6 +4,7 @@
 #include <velorin/photo/kivphotoalbums.h>
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/photo/kivphototags.h>
+#include <velorin/video/kivvideofiles.h>
 
 namespace {
 
@@ -58,6 +59,10 @@ void Velorin::Initialize(bool mode)
             photoTags = new KivPhotoTags(nullptr);
         if (!photoAddresses)
             photoAddresses = new KivPhotoAddresses(nullptr);
+    } else {
+        if (!videoFiles)
+            videoFiles = new KivVideoFiles(nullptr);
+        // The playlists, given videoFiles, come here.
     }
 }
 
@@ -76,6 +81,8 @@ void Velorin::UnInitialize()
     // Albums go before the photos their views watch.
     release(photoAlbums);
     release(photoFiles);
+    // The playlists, which watch the videos, go before them.
+    release(videoFiles);
     release(deletedPhotoFiles);
     release(photoTags);
     release(photoAddresses);

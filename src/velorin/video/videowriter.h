@@ -1,0 +1,58 @@
+#pragma once
+
+#include <velorin/global.h>
+#include <velorin/db/records.h>
+#include <velorin/video/videoupdateflag.h>
+
+#include <vector>
+
+class SQLiteDatabase;
+
+// The video writer: every write of a video's row, on the calling thread's
+// connection of the video table, inside a transaction of the caller's when
+// there is one. The video collection writes through it and then brings its
+// memory in step; the video import uses it through a collection of its own.
+// Every failed read or write gives false or Failed, never success (the
+// reason is in velorin::lastDbError()).
+namespace velorin {
+
+// The tables a video's write touches: the video table.
+VELORIN_EXPORT std::vector<SQLiteDatabase*> videoWriteTables();
+
+// What reconciling a record with its row (same path and marks) did.
+enum class VideoSaveResult {
+    Inserted,  // a new row; info.id is the new row's
+    Rewritten, // the file changed (modification time to the second, or size): every flagged column
+    Restored,  // a trashed row came back; only its flag changed
+    Unchanged, // nothing written
+    Failed,    // a read or a write failed
+};
+
+// Inserts info and reads its id back; false when the insert or the read
+// failed.
+VELORIN_EXPORT bool insertVideoRow(DBVideoInfo& info);
+
+// For a scanned video: a new row is inserted, a changed one rewritten, a
+// trashed one brought back (its other columns kept). info.id is the row's
+// for every outcome but Failed.
+VELORIN_EXPORT VideoSaveResult reconcileScannedVideo(DBVideoInfo& info);
+
+// For the import: the same without the trash case (a trashed row that
+// changed is rewritten, flag included). info.id is the row's for every
+// outcome but Failed.
+VELORIN_EXPORT VideoSaveResult saveVideoToDB(DBVideoInfo& info);
+
+// Whether the row `id` holds a thumbnail; false also when it cannot be read.
+VELORIN_EXPORT bool videoRowHasThumbnail(int id);
+
+// Writes the columns of info.id that `flags` selects; false with no column
+// selected or a failed statement.
+VELORIN_EXPORT bool writeVideoColumns(const DBVideoInfo& info, QVFileUpdateFlag flags);
+
+// The trash: marks the row deleted, brings a deleted one back, or removes
+// the row for good when its deleted flag is `deleted`.
+VELORIN_EXPORT bool moveVideoRowToTrash(int id);
+VELORIN_EXPORT bool restoreVideoRowFromTrash(int id);
+VELORIN_EXPORT bool deleteVideoRow(int id, bool deleted);
+
+} // namespace velorin
