@@ -10,6 +10,8 @@ int init(const QStringList& args);
 // catalogue's photos listed by date.
 int import(const QStringList& args);
 int list(const QStringList& args);
+// The video catalogue's videos: name, duration, resolution, performer, path.
+int videos(const QStringList& args);
 // The photo library's tags and places, sorted for display, with their counts.
 int tags(const QStringList& args);
 int places(const QStringList& args);

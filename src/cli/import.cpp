@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <velorin/import/addfiletophotolibrary.h>
+#include <velorin/import/addfiletovideolibrary.h>
 #include <velorin/velorin.h>
 
 #include "catalogue.h"
@@ -170,7 +171,7 @@ public:
         } else if (!info.isFile()) {
             warn(QStringLiteral("skipped %1: not a file or folder").arg(printable(path)));
         } else if (!m_names.matches(info.fileName())) {
-            warn(QStringLiteral("skipped %1: not a supported picture type").arg(printable(path)));
+            warn(QStringLiteral("skipped %1: not a supported picture or video type").arg(printable(path)));
         } else {
             m_files.append(path);
         }
@@ -303,16 +304,6 @@ QString outcomeName(int outcome)
     }
 }
 
-QString clock(qint64 seconds)
-{
-    if (seconds >= 3600)
-        return QStringLiteral("%1:%2:%3")
-            .arg(seconds / 3600)
-            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 // Progress on stderr: on a terminal one line redrawn in place, elsewhere a
 // line per file that a log or another program can read.
 class Progress
@@ -354,9 +345,9 @@ public:
         const double seconds = m_clock.elapsed() / 1000.0;
         if (m_done > 0 && seconds >= 0.5) {
             const double rate = m_done / seconds;
-            line += QStringLiteral("  %1 photos/s  %2 left")
+            line += QStringLiteral("  %1 files/s  %2 left")
                         .arg(rate, 0, 'f', rate < 10 ? 1 : 0)
-                        .arg(clock(qint64((m_total - m_done) / rate + 0.5)));
+                        .arg(secondsClock(qint64((m_total - m_done) / rate + 0.5)));
         }
         // Padding covers what a longer earlier line left behind.
         m_err << '\r' << line.leftJustified(m_drawnWidth) << Qt::flush;
@@ -392,13 +383,12 @@ struct Tally
     bool stopped = false;  // ... before its last file
 };
 
-// Runs the worker over the files on this thread's event loop; its signals
-// arrive queued, one per file, then the end of the pass.
-Tally importFiles(const QStringList& files, QList<Failure>* failures)
+// Runs the worker over the pictures on this thread's event loop; its
+// signals arrive queued, one per file, then the end of the pass.
+Tally importFiles(const QStringList& files, Progress& progress, QList<Failure>* failures)
 {
     Tally tally;
     AddFileToPhotoLibrary worker;
-    Progress progress(int(files.size()));
     QEventLoop loop;
     QObject::connect(
         &worker, &AddFileToPhotoLibrary::photoFileImported, &loop,
@@ -435,15 +425,42 @@ Tally importFiles(const QStringList& files, QList<Failure>* failures)
     loop.exec();
     runningWorker = nullptr;
     worker.wait();
-    progress.finish();
     return tally;
+}
+
+// The videos one at a time, each read by the video plug-in for its facts
+// and thumbnail. A stop asked for ends the run after the current video.
+void importVideos(const QStringList& files, Progress& progress, Tally& tally, QList<Failure>* failures)
+{
+    AddFileToVideoLibrary worker;
+    for (const QString& path : files) {
+        if (stopSignal.load() != 0) {
+            tally.stopped = true;
+            return;
+        }
+        worker.Start(path, nullptr);
+        while (!worker.wait(500))
+            progress.draw();
+        const AddFileToVideoLibrary::Outcome outcome = worker.outcome();
+        // The two workers number their outcomes alike.
+        static_assert(int(AddFileToVideoLibrary::Failed) == int(AddFileToPhotoLibrary::Failed)
+                      && int(AddFileToVideoLibrary::Unchanged) == int(AddFileToPhotoLibrary::Unchanged));
+        ++tally.done;
+        switch (outcome) {
+        case AddFileToVideoLibrary::Added: ++tally.added; break;
+        case AddFileToVideoLibrary::Updated: ++tally.updated; break;
+        case AddFileToVideoLibrary::Unchanged: ++tally.unchanged; break;
+        case AddFileToVideoLibrary::Failed: failures->append({path, worker.failureReason()}); break;
+        }
+        progress.fileDone(outcome, path, worker.failureReason());
+    }
 }
 
 } // namespace
 
-// velorin import [--no-recursive] PATH...: the pictures named and those in
-// the folders named (and their sub-folders) added to the photo catalogue,
-// or refreshed where the file changed since.
+// velorin import [--no-recursive] PATH...: the pictures and videos named and
+// those in the folders named (and their sub-folders) added to the photo and
+// the video catalogue, or refreshed where the file changed since.
 int import(const QStringList& args)
 {
     bool recursive = true;
@@ -467,7 +484,9 @@ int import(const QStringList& args)
     }
 
     SupportMediaTypes types;
-    const PictureNames names(types.getSupportedImageFilters());
+    const QStringList videoPatterns = types.getSupportedVideoFilters();
+    const PictureNames names(types.getSupportedImageFilters() + videoPatterns);
+    const PictureNames videoNames(videoPatterns);
     if (names.isEmpty()) {
         warn(QStringLiteral("no picture types configured in %1").arg(types.getApplicationSettingsFile()));
         return 1;
@@ -480,21 +499,38 @@ int import(const QStringList& args)
     const bool scanned = scan.run();
     const QStringList files = scan.takeFiles();
     QList<Failure> failures = scan.failures();
+    QStringList pictures;
+    QStringList videos;
+    for (const QString& path : files)
+        (videoNames.matches(QFileInfo(path).fileName()) ? videos : pictures).append(path);
 
     Tally tally;
     if (scanned && !files.isEmpty()) {
-        warn(QStringLiteral("%1 %2 to import").arg(files.size()).arg(files.size() == 1 ? "picture" : "pictures"));
-        // The files and tables must exist before the worker opens its own
-        // connections.
-        if (!CatalogueSession("import", true).usable())
+        if (!pictures.isEmpty())
+            warn(QStringLiteral("%1 %2 to import").arg(pictures.size()).arg(pictures.size() == 1 ? "picture" : "pictures"));
+        if (!videos.isEmpty())
+            warn(QStringLiteral("%1 %2 to import").arg(videos.size()).arg(videos.size() == 1 ? "video" : "videos"));
+        // Each side's files and tables must exist before its worker opens
+        // its own connections; one side at a time, as the catalogue's side
+        // is one for the process.
+        if (!pictures.isEmpty() && !CatalogueSession("import", true).usable())
             return 1;
-        tally = importFiles(files, &failures);
-        if (!tally.finished) {
-            warn(QStringLiteral("the photo catalogue could not be opened"));
+        if (!videos.isEmpty() && !CatalogueSession("import", false).usable())
             return 1;
+        Progress progress(int(files.size()));
+        if (!pictures.isEmpty()) {
+            tally = importFiles(pictures, progress, &failures);
+            if (!tally.finished) {
+                progress.finish();
+                warn(QStringLiteral("the photo catalogue could not be opened"));
+                return 1;
+            }
         }
+        if (!tally.stopped)
+            importVideos(videos, progress, tally, &failures);
+        progress.finish();
     } else if (scanned && failures.isEmpty()) {
-        warn(QStringLiteral("no pictures found"));
+        warn(QStringLiteral("no pictures or videos found"));
     }
 
     QTextStream out(stdout);
@@ -509,7 +545,7 @@ int import(const QStringList& args)
             out << "stopped after " << tally.done << " of " << files.size()
                 << " files; importing again adds the rest\n";
         else
-            out << "stopped while looking for pictures; nothing was imported\n";
+            out << "stopped while looking for pictures and videos; nothing was imported\n";
         return 128 + stopSignal.load();
     }
     return failures.isEmpty() ? 0 : 1;

@@ -24,13 +24,17 @@ const Command commands[] = {
     {"init", "init [--video]   open (creating when missing) the photo or video catalogue and list its files",
      velorin::cli::init},
     {"import", "import [--no-recursive] PATH...\n"
-               "                   add pictures, and the pictures in folders and their sub-folders, to the photo\n"
-               "                   catalogue (a changed file is refreshed, an unchanged one left alone); a file\n"
+               "                   add pictures and videos, and those in folders and their sub-folders, to the\n"
+               "                   photo and video catalogues (a changed file is refreshed, an unchanged one left\n"
+               "                   alone; videos get their facts and thumbnail from the video plug-in); a file\n"
                "                   or folder that cannot be read, or whose name is not UTF-8, is listed as failed",
      velorin::cli::import},
     {"list", "list [--json]    list the catalogue's photos by date: name, date, size, position, rating,\n"
              "                   path (--json: as JSON objects, dates in ISO 8601)",
      velorin::cli::list},
+    {"videos", "videos [--json]  list the video catalogue's videos: name, duration, resolution, performer,\n"
+               "                   path (--json: as JSON objects, duration in milliseconds)",
+     velorin::cli::videos},
     {"tags", "tags             list the photo tags with the number of photos carrying each", velorin::cli::tags},
     {"places", "places           list the photo places with their counts and stored positions",
      velorin::cli::places},

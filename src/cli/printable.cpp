@@ -110,4 +110,14 @@ QByteArray argumentBytes(const QString& argument)
     return argumentsByText.value(argument, QFile::encodeName(argument));
 }
 
+QString secondsClock(qint64 seconds)
+{
+    if (seconds >= 3600)
+        return QStringLiteral("%1:%2:%3")
+            .arg(seconds / 3600)
+            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace velorin::cli

@@ -33,4 +33,7 @@ QString fileNameText(const QByteArray& name);
 void keepCommandLine(int argc, char** argv);
 QByteArray argumentBytes(const QString& argument);
 
+// A span of seconds as m:ss, or h:mm:ss from an hour on.
+QString secondsClock(qint64 seconds);
+
 } // namespace velorin::cli

@@ -121,7 +121,7 @@ fails 2 "" "$tool" list extra
 fails 1 "" "$tool" import "$home/missing" "$pics/notes.txt" "$pics/trip/day2/orientation_3.jpg"
 grep -qx "failed $home/missing: no such file or folder" "$home/out"
 grep -qx "added 0, updated 0, unchanged 1, failed 1" "$home/out"
-grep -qx "velorin import: skipped $pics/notes.txt: not a supported picture type" "$home/err"
+grep -qx "velorin import: skipped $pics/notes.txt: not a supported picture or video type" "$home/err"
 # Only the folder's own files; a picture named twice counts once.
 XDG_DATA_HOME=$home/flat "$tool" import --no-recursive "$pics" "$pics/sample1.jpg" "$pics/../pics" \
   >"$home/out" 2>/dev/null || true

@@ -116,15 +116,11 @@ void AddFileToVideoLibrary::run()
 AddFileToVideoLibrary::Outcome AddFileToVideoLibrary::addVideoFile(const QString& path)
 {
     const QFileInfo file(path);
-    if (!file.isFile()) {
-        m_reason = file.exists() ? QStringLiteral("not a file") : QStringLiteral("no such file");
-        return Failed;
-    }
+    if (!file.isFile())
+        return failed(file.exists() ? QStringLiteral("not a file") : QStringLiteral("no such file"));
     VideoTableConnection connection;
-    if (!connection.usable()) {
-        m_reason = velorin::describeLastDbError();
-        return Failed;
-    }
+    if (!connection.usable())
+        return failed(velorin::describeLastDbError());
 
     DBVideoInfo record;
     getVideoBaseInfoFromFile(file, record);
@@ -138,6 +134,25 @@ AddFileToVideoLibrary::Outcome AddFileToVideoLibrary::addVideoFile(const QString
             record.thumbnail = thumbnailFromFrame(*m_info);
     }
 
+    // Without a frame of the caller's the video is read before its row is
+    // written, so that a new row gets the frame size and aspect, which only
+    // an insert or a read's rewrite stores; a current row that has its
+    // thumbnail is not read again.
+    QString unreadable;
+    bool read = false;
+    if (record.thumbnail.isEmpty()) {
+        if (velorin::isVideoRowCurrent(record))
+            return Unchanged;
+        if (m_stop)
+            return stopped();
+        const int result = velorin::readVideoFacts(record, &m_cancel);
+        if (m_stop)
+            return stopped();
+        read = result == 0;
+        if (!read)
+            unreadable = readFailure(result);
+    }
+
     Outcome outcome = Failed;
     switch (velorin::saveVideoToDB(record)) {
     case velorin::VideoSaveResult::Failed:
@@ -147,39 +162,27 @@ AddFileToVideoLibrary::Outcome AddFileToVideoLibrary::addVideoFile(const QString
         outcome = Added;
         break;
     case velorin::VideoSaveResult::Unchanged:
-        outcome = Unchanged;
+        // The same file whose row lacked its thumbnail: the read fills it in.
+        if (!read)
+            return unreadable.isEmpty() ? Unchanged : failed(unreadable);
+        if (!velorin::writeVideoFacts(record))
+            return failed(velorin::describeLastDbError());
+        outcome = Updated;
         break;
     default:
         outcome = Updated;
         break;
     }
-    if (!record.thumbnail.isEmpty())
-        return outcome;
-    // A current row whose thumbnail is stored is done; one without gets it now.
-    if (outcome == Unchanged && velorin::videoRowHasThumbnail(record.id))
-        return Unchanged;
-    return readAndStore(record, outcome == Unchanged ? Updated : outcome);
+    return unreadable.isEmpty() ? outcome : failed(unreadable);
 }
 
-// The facts and thumbnail read from the file into the row.
-AddFileToVideoLibrary::Outcome AddFileToVideoLibrary::readAndStore(DBVideoInfo& record, Outcome saved)
+AddFileToVideoLibrary::Outcome AddFileToVideoLibrary::failed(const QString& reason)
 {
-    const auto stopped = [this] {
-        m_reason = QStringLiteral("stopped before its thumbnail was read");
-        return Failed;
-    };
-    if (m_stop)
-        return stopped();
-    const int result = velorin::readVideoFacts(record, &m_cancel);
-    if (m_stop)
-        return stopped();
-    if (result != 0) {
-        m_reason = readFailure(result);
-        return Failed;
-    }
-    if (!velorin::writeVideoColumns(record, QVUpdateAll)) {
-        m_reason = velorin::describeLastDbError();
-        return Failed;
-    }
-    return saved;
+    m_reason = reason;
+    return Failed;
+}
+
+AddFileToVideoLibrary::Outcome AddFileToVideoLibrary::stopped()
+{
+    return failed(QStringLiteral("stopped before the video was read"));
 }

@@ -30,8 +30,8 @@ struct MyAddVideoInfo
 // file's facts, with the caller's media facts and frame when given, saved
 // as a new row, a rewrite of a changed one, or left alone when current.
 // Without a frame of the caller's, the thumbnail (256 pixel box) and the
-// media facts are read from the file by the video reader; a current row
-// that already has its thumbnail is not read again.
+// media facts are read from the file by the video reader before the row is
+// written; a current row that already has its thumbnail is not read again.
 //
 // After the pass (finished(), or wait()), outcome() and failureReason()
 // tell what happened: a video that cannot be read keeps its row without a
@@ -71,7 +71,9 @@ protected:
 
 private:
     Outcome addVideoFile(const QString& path);
-    Outcome readAndStore(DBVideoInfo& record, Outcome saved);
+    // Failed, with the reason kept for failureReason().
+    Outcome failed(const QString& reason);
+    Outcome stopped();
 
     QString m_path;
     std::optional<MyAddVideoInfo> m_info;

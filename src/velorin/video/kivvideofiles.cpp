@@ -4,8 +4,7 @@
 
 #include <QFile>
 
-#include <velorin/core/sqlstatement.h>
-#include <velorin/db/cataloguetables.h>
+#include <velorin/db/videoinfodb.h>
 #include <velorin/video/videobackgroundservice.h>
 #include <velorin/video/videowriter.h>
 
@@ -110,64 +109,19 @@ KivVideoFile* KivVideoFiles::GetNextFileToDO()
     return copy;
 }
 
-namespace {
-
-// Every row of `statement` on the video table, read by position, to the
-// end, so that the statement is finished (and its read lock gone) before
-// any row is announced. The video-roll list has no fIsCaptured column.
-std::vector<std::unique_ptr<KivVideoFile>> readVideoRows(const char* statement, bool withCaptured)
-{
-    std::vector<std::unique_ptr<KivVideoFile>> rows;
-    velorin::SqlStatement q(*velorin::catalogueTables()->getVideoInfoDB(), statement);
-    if (!q.exec())
-        return rows;
-    while (q.next()) {
-        auto file = std::make_unique<KivVideoFile>();
-        DBVideoInfo& r = file->dbInfo;
-        int c = 0;
-        r.id = q.value(c++).toInt();
-        r.name = q.value(c++).toString();
-        r.description = q.value(c++).toString();
-        r.fullPath = q.value(c++).toString();
-        r.fileSize = q.value(c++).toULongLong();
-        r.format = q.value(c++).toString();
-        r.createDate = q.value(c++).toDateTime();
-        r.accessDate = q.value(c++).toDateTime();
-        r.modifyDate = q.value(c++).toDateTime();
-        r.rating = q.value(c++).toInt();
-        r.resolutionX = q.value(c++).toInt();
-        r.resolutionY = q.value(c++).toInt();
-        r.duration = q.value(c++).toInt();
-        r.aspectRatioX = q.value(c++).toInt();
-        r.aspectRatioY = q.value(c++).toInt();
-        r.artist = q.value(c++).toString();
-        r.genre = q.value(c++).toString();
-        r.thumbnail = q.value(c++).toByteArray();
-        r.year = q.value(c++).toInt();
-        r.lastPlayed = q.value(c++).toDateTime();
-        r.mostPlayed = q.value(c++).toInt();
-        r.fIsEdited = q.value(c++).toInt() != 0;
-        r.originalPath = q.value(c++).toString();
-        r.fIsDeleted = q.value(c++).toInt() != 0;
-        r.fIsCaptured = withCaptured ? q.value(c++).toInt() != 0 : true;
-        r.markIn = q.value(c++).toInt();
-        r.markOut = q.value(c++).toInt();
-        rows.push_back(std::move(file));
-    }
-    return rows;
-}
-
-} // namespace
 
 // Adds the rows in row order; with `skipPresent`, those whose id is not in
 // memory yet.
 void KivVideoFiles::loadRows(const char* statement, bool withCaptured, bool skipPresent)
 {
-    std::vector<std::unique_ptr<KivVideoFile>> rows = readVideoRows(statement, withCaptured);
+    std::vector<DBVideoInfo> rows = velorin::readVideoRecords(statement, withCaptured);
     reserveElements(int(rows.size()));
-    for (std::unique_ptr<KivVideoFile>& row : rows) {
-        if (!skipPresent || !findPhotoFileByID(row->dbInfo.id))
-            admit(std::move(row));
+    for (DBVideoInfo& row : rows) {
+        if (skipPresent && findPhotoFileByID(row.id))
+            continue;
+        auto file = std::make_unique<KivVideoFile>();
+        file->dbInfo = std::move(row);
+        admit(std::move(file));
     }
 }
 

@@ -36,8 +36,9 @@ struct CollectionKeys<KivVideoFile>
 //
 // An entry added without a thumbnail (and not in the trash) waits for the
 // collection's background service, which reads its media facts and
-// thumbnail on its own thread and writes them back through
-// updatePhotoFileToDB; photoFileUpdated then comes from that thread.
+// thumbnail on its own thread, writes them to the row and reports the entry
+// back through updatePhotoFile; photoFileUpdated then comes from that
+// thread.
 //
 // Thread safety: one non-recursive lock guards the entries; photoFileAdded
 // is emitted while it is held, so a receiver connected on the emitting

@@ -6,6 +6,7 @@
 
 #include <velorin/imaging/videobasicinfo.h>
 #include <velorin/video/kivvideofiles.h>
+#include <velorin/video/videowriter.h>
 
 Q_LOGGING_CATEGORY(lcVideoService, "velorin.video")
 
@@ -114,11 +115,11 @@ void VideoBackgroundService::handle(KivVideoFile* file)
     if (m_stop)
         return;
     file->bInfoReady = true;
-    // A row that cannot be written is still marked done in memory, so that
-    // the loop moves on instead of reading the same file again and again.
-    if (read == 2 && m_files->updatePhotoFileToDB(file, QVUpdateAll))
-        return;
-    if (read == 2)
+    // The facts go to the row with the frame size and aspect, which the
+    // flagged update alone would leave out. A row that cannot be written is
+    // still marked done in memory, so that the loop moves on instead of
+    // reading the same file again and again (the next load tries again).
+    if (read == 2 && !velorin::writeVideoFacts(file->dbInfo))
         qCWarning(lcVideoService) << "the media facts of" << file->dbInfo.fullPath << "could not be stored";
     m_files->updatePhotoFile(file);
 }

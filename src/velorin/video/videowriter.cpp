@@ -10,6 +10,8 @@ namespace velorin {
 namespace {
 
 constexpr const char* SelectThumbnailLength = "select length(thumbnail) from %1 where id=?";
+// The columns a video's read fills that no update flag selects.
+constexpr const char* FrameFactsFragment = "resolutionX=%1 , resolutionY=%2 , aspectRatioX=%3 , aspectRatioY=%4 ";
 
 VideoInfoDB* videoTable()
 {
@@ -67,7 +69,7 @@ VideoSaveResult saveAgainst(const StoredClip& clip, DBVideoInfo& info)
     info.id = clip.id;
     if (isSavedFileState(clip.modifyDate, clip.fileSize, info))
         return VideoSaveResult::Unchanged;
-    return writeVideoColumns(info, QVUpdateAll) ? VideoSaveResult::Rewritten : VideoSaveResult::Failed;
+    return writeVideoFacts(info) ? VideoSaveResult::Rewritten : VideoSaveResult::Failed;
 }
 
 } // namespace
@@ -104,9 +106,55 @@ VideoSaveResult saveVideoToDB(DBVideoInfo& info)
     return saveAgainst(storedClip(VideoInfoDB::SelectSaveStateByClip, info, 1, 2, -1), info);
 }
 
-bool videoRowHasThumbnail(int id)
+// Read to the end: the statement is finished, and its read lock gone,
+// before the caller does anything with the rows.
+std::vector<DBVideoInfo> readVideoRecords(const char* statement, bool withCaptured)
 {
-    const auto row = selectFirstRow(*videoTable(), SelectThumbnailLength, {id});
+    std::vector<DBVideoInfo> rows;
+    SqlStatement q(*videoTable(), statement);
+    if (!q.exec())
+        return rows;
+    while (q.next()) {
+        DBVideoInfo& r = rows.emplace_back();
+        int c = 0;
+        r.id = q.value(c++).toInt();
+        r.name = q.value(c++).toString();
+        r.description = q.value(c++).toString();
+        r.fullPath = q.value(c++).toString();
+        r.fileSize = q.value(c++).toULongLong();
+        r.format = q.value(c++).toString();
+        r.createDate = q.value(c++).toDateTime();
+        r.accessDate = q.value(c++).toDateTime();
+        r.modifyDate = q.value(c++).toDateTime();
+        r.rating = q.value(c++).toInt();
+        r.resolutionX = q.value(c++).toInt();
+        r.resolutionY = q.value(c++).toInt();
+        r.duration = q.value(c++).toInt();
+        r.aspectRatioX = q.value(c++).toInt();
+        r.aspectRatioY = q.value(c++).toInt();
+        r.artist = q.value(c++).toString();
+        r.genre = q.value(c++).toString();
+        r.thumbnail = q.value(c++).toByteArray();
+        r.year = q.value(c++).toInt();
+        r.lastPlayed = q.value(c++).toDateTime();
+        r.mostPlayed = q.value(c++).toInt();
+        r.fIsEdited = q.value(c++).toInt() != 0;
+        r.originalPath = q.value(c++).toString();
+        r.fIsDeleted = q.value(c++).toInt() != 0;
+        r.fIsCaptured = withCaptured ? q.value(c++).toInt() != 0 : true;
+        r.markIn = q.value(c++).toInt();
+        r.markOut = q.value(c++).toInt();
+    }
+    return rows;
+}
+
+bool isVideoRowCurrent(const DBVideoInfo& info)
+{
+    // modifyDate, id, fileSize
+    const StoredClip clip = storedClip(VideoInfoDB::SelectSaveStateByClip, info, 1, 2, -1);
+    if (!clip.found || !isSavedFileState(clip.modifyDate, clip.fileSize, info))
+        return false;
+    const auto row = selectFirstRow(*videoTable(), SelectThumbnailLength, {clip.id});
     return row && row->value(0).toLongLong() > 0;
 }
 
@@ -114,6 +162,15 @@ bool writeVideoColumns(const DBVideoInfo& info, QVFileUpdateFlag flags)
 {
     VideoInfoDB* videos = videoTable();
     return buildVideoUpdate(videos->getTableName(), info, flags).exec(videos->getDatabase(), info.id);
+}
+
+bool writeVideoFacts(const DBVideoInfo& info)
+{
+    VideoInfoDB* videos = videoTable();
+    UpdateFragments update = buildVideoUpdate(videos->getTableName(), info, QVUpdateAll);
+    update.add(FrameFactsFragment,
+               QVariantList{info.resolutionX, info.resolutionY, info.aspectRatioX, info.aspectRatioY});
+    return update.exec(videos->getDatabase(), info.id);
 }
 
 bool moveVideoRowToTrash(int id)
