@@ -1,0 +1,149 @@
+// The background service and the video import with the real plug-in on
+// generated clips: facts and thumbnails reach the table and the entries, a
+// stop in the middle of a read that never ends is prompt, and a caller's
+// frame is fitted into the thumbnail box.
+
+#include <atomic>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QImage>
+
+#include <velorin/velorin.h>
+
+#include "support/photofixtures.h"
+#include "support/temphome.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString clip(const QString& name) { return QStringLiteral(VELORIN_VIDEO_MEDIA_DIR "/") + name; }
+
+class VideoServiceTest : public TempHomeTest
+{
+protected:
+    void SetUp() override
+    {
+        TempHomeTest::SetUp();
+        getDatabaseService()->Initialize(false);
+    }
+    void TearDown() override
+    {
+        getDatabaseService()->UnInitialize();
+        TempHomeTest::TearDown();
+    }
+    VideoInfoDB& table() { return *getDatabaseService()->getVideoInfoDB(); }
+    QVariantList row(const QString& path)
+    {
+        return selectRows(table(), u"select resolutionX, resolutionY, duration, artist, thumbnail from VideoInfo "
+                                   "where fullPath='%1'"_s.arg(path))
+            .value(0);
+    }
+};
+
+// A TCP port on the loopback that accepts connections and never answers.
+class SilentServer
+{
+public:
+    SilentServer()
+    {
+        m_socket = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        bind(m_socket, reinterpret_cast<sockaddr*>(&address), size);
+        listen(m_socket, 4);
+        getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &size);
+        m_port = ntohs(address.sin_port);
+    }
+    ~SilentServer() { close(m_socket); }
+    int port() const { return m_port; }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+};
+
+TEST_F(VideoServiceTest, ServiceFillsInFactsAndThumbnails)
+{
+    KivVideoFiles files;
+    std::atomic<int> reported{0};
+    QObject::connect(&files, &KivVideoFiles::photoFileUpdated, &files,
+                     [&](int, KivVideoFile*) { ++reported; }, Qt::DirectConnection);
+    for (const char* name : {"performer.mp4", "rotated-90.mp4", "bad/random.mp4"}) {
+        DBVideoInfo v;
+        v.fullPath = clip(QLatin1String(name));
+        ASSERT_TRUE(files.addPhotoFileToDB(v));
+    }
+    for (int i = 0; i < 3000 && reported < 3; ++i)
+        QThread::msleep(10);
+    ASSERT_EQ(reported, 3);
+    files.infoService()->Stop();
+
+    const QVariantList performer = row(clip(u"performer.mp4"_s));
+    EXPECT_EQ(performer.mid(0, 4), (QVariantList{320, 240, 3000, u"Jane Doe"_s}));
+    const QImage thumb = QImage::fromData(performer.value(4).toByteArray(), "BMP");
+    EXPECT_EQ(thumb.size(), QSize(256, 192));
+    EXPECT_EQ(QImage::fromData(row(clip(u"rotated-90.mp4"_s)).value(4).toByteArray(), "BMP").size(), QSize(192, 256))
+        << "shown upright";
+    EXPECT_TRUE(row(clip(u"bad/random.mp4"_s)).value(4).toByteArray().isEmpty());
+    for (int i = 0; i < files.photoFilesCount(); ++i)
+        EXPECT_TRUE(files.getPhotoFile(i)->bInfoReady) << "the unreadable one is done too";
+    EXPECT_FALSE(files.getPhotoFile(0)->getPixmapSmall().isNull());
+}
+
+TEST_F(VideoServiceTest, StopCancelsAReadThatNeverEnds)
+{
+    SilentServer server;
+    KivVideoFiles files;
+    KivVideoFile stalled;
+    stalled.dbInfo.fullPath = u"http://127.0.0.1:%1/clip.mp4"_s.arg(server.port());
+    files.addPhotoFile(&stalled);
+    QThread::msleep(300); // the read is under way by now
+    QElapsedTimer clock;
+    clock.start();
+    files.infoService()->Stop();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(files.infoService()->isRunning());
+    EXPECT_FALSE(files.getPhotoFile(0)->bInfoReady) << "a cancelled read reports nothing";
+}
+
+TEST_F(VideoServiceTest, ImportFitsTheCallersFrameAndReadsTheRest)
+{
+    const QString copy = root() + u"/movie.mp4"_s;
+    ASSERT_TRUE(QFile::copy(clip(u"performer.mp4"_s), copy));
+    AddFileToVideoLibrary import;
+    MyAddVideoInfo info{640, 480, 0, 0, 12345, quadrantBmp(640, 480).mid(14)};
+    import.Start(copy, &info);
+    import.wait();
+    ASSERT_EQ(import.outcome(), AddFileToVideoLibrary::Added) << import.failureReason().toStdString();
+    QVariantList stored = row(copy);
+    EXPECT_EQ(stored.mid(0, 3), (QVariantList{640, 480, 12345})) << "the caller's facts, the file not read";
+    EXPECT_EQ(QImage::fromData(stored.value(4).toByteArray(), "BMP").size(), QSize(256, 192));
+
+    // Without a frame the file is read; a current row is then left alone.
+    const QString other = root() + u"/other.mkv"_s;
+    ASSERT_TRUE(QFile::copy(clip(u"anamorphic.mkv"_s), other));
+    for (const auto outcome : {AddFileToVideoLibrary::Added, AddFileToVideoLibrary::Unchanged}) {
+        import.Start(other, nullptr);
+        import.wait();
+        EXPECT_EQ(import.outcome(), outcome);
+    }
+    stored = row(other);
+    EXPECT_EQ(stored.value(2).toInt(), 2000);
+    EXPECT_FALSE(stored.value(4).toByteArray().isEmpty());
+
+    import.Start(clip(u"bad/moov-cut.mp4"_s), nullptr);
+    import.wait();
+    EXPECT_EQ(import.outcome(), AddFileToVideoLibrary::Failed);
+    EXPECT_FALSE(import.failureReason().isEmpty());
+    EXPECT_EQ(selectValue(table(), u"select count(*) from VideoInfo"_s).toInt(), 3) << "kept without thumbnail";
+}
+
+} // namespace
