@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 namespace velorin::bench {
 
@@ -49,6 +50,18 @@ double bestOf(int runs, F&& run)
     for (int i = 0; i < runs; ++i)
         best = std::min(best, run());
     return best;
+}
+
+// The median of `runs` runs: the typical cost, for work whose fastest run
+// is luck (process starts, caches).
+template <class F>
+double medianOf(int runs, F&& run)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(run());
+    std::sort(times.begin(), times.end());
+    return times.empty() ? 0 : times[times.size() / 2];
 }
 
 } // namespace velorin::bench

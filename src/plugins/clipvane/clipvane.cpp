@@ -147,9 +147,11 @@ void store(const MediaFacts& facts, int32_t* record)
     record[CLIPVANE_WORD_ROTATION] = facts.rotation;
 }
 
-// The representative frame: a tenth into the clip, or a third and two
-// thirds in when that one is nearly black (a fade-in, a title card); the
-// brightest of those looked at. Without a known duration, the first frame.
+// The representative frame: the first key frame from a tenth into the clip
+// on (or the frame a tenth in, when no key frame follows soon enough), or
+// from a third and two thirds in when that one is nearly black (a fade-in,
+// a title card); the brightest of those looked at. Without a known
+// duration, the first frame.
 int thumbnail(MediaSource& source, MediaFacts& facts, int boxWidth, int boxHeight, PackedBitmap& best)
 {
     FrameGrabber grabber(source);
@@ -166,7 +168,13 @@ int thumbnail(MediaSource& source, MediaFacts& facts, int boxWidth, int boxHeigh
     bool found = false;
     for (size_t i = 0; i < tries; ++i) {
         av_frame_unref(frame.get());
-        status = grabber.frameAt(points[i], frame.get());
+        // A key frame up to the last point shows the clip as well as the
+        // exact point does, and costs one decoded frame.
+        status = grabber.keyFrameAfter(points[i], i + 1 < tries ? points.back() : duration, frame.get());
+        if (status == CLIPVANE_E_DECODE) {
+            av_frame_unref(frame.get());
+            status = grabber.frameAt(points[i], frame.get());
+        }
         if (status != CLIPVANE_OK)
             break;
         if (!found)

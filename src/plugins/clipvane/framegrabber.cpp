@@ -69,6 +69,42 @@ int FrameGrabber::receive(int64_t target, bool firstWanted, AVFrame* frame, AVFr
     }
 }
 
+int FrameGrabber::keyFrameAfter(int64_t fromUs, int64_t limitUs, AVFrame* frame)
+{
+    if (m_unseekable)
+        return CLIPVANE_E_DECODE;
+    AVStream* stream = m_source.video();
+    const AVIndexEntry* key = avformat_index_get_entry_from_timestamp(stream, streamTime(stream, fromUs), 0);
+    if (!key || !(key->flags & AVINDEX_KEYFRAME) || key->timestamp > streamTime(stream, limitUs) ||
+        av_seek_frame(m_source.format(), stream->index, key->timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+        return m_source.budget().exhausted() ? CLIPVANE_E_CANCELED : CLIPVANE_E_DECODE;
+    avcodec_flush_buffers(m_codec.get());
+    m_keySeen = false;
+
+    PacketPtr packet(av_packet_alloc());
+    if (!packet)
+        return CLIPVANE_E_MEMORY;
+    for (int packets = 0; packets < kMaxPackets; ++packets) {
+        const int read = av_read_frame(m_source.format(), packet.get());
+        if (read < 0)
+            return m_source.failure(read, CLIPVANE_E_DECODE);
+        if (packet->stream_index != stream->index) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        // The key frame alone, then the end of the stream: the decoder hands
+        // it over at once instead of waiting for the frames it reorders.
+        const bool isKey = packet->flags & AV_PKT_FLAG_KEY;
+        const int sent = isKey ? avcodec_send_packet(m_codec.get(), packet.get()) : -1;
+        av_packet_unref(packet.get());
+        if (sent < 0)
+            return CLIPVANE_E_DECODE;
+        avcodec_send_packet(m_codec.get(), nullptr);
+        return avcodec_receive_frame(m_codec.get(), frame) >= 0 ? CLIPVANE_OK : CLIPVANE_E_DECODE;
+    }
+    return CLIPVANE_E_DECODE;
+}
+
 int FrameGrabber::frameAt(int64_t targetUs, AVFrame* frame)
 {
     bool firstWanted = false;

@@ -29,6 +29,12 @@ public:
     // CLIPVANE_E_DECODE (no frame) or CLIPVANE_E_CANCELED.
     int frameAt(int64_t targetUs, AVFrame* frame);
 
+    // The first key frame at or after `fromUs`, when the container's index
+    // has one no later than `limitUs`: one frame decoded instead of the run
+    // from the key frame before. Returns CLIPVANE_OK, CLIPVANE_E_DECODE
+    // (none there: use frameAt) or CLIPVANE_E_CANCELED.
+    int keyFrameAfter(int64_t fromUs, int64_t limitUs, AVFrame* frame);
+
 private:
     int receive(int64_t target, bool firstWanted, AVFrame* frame, AVFrame* latest, bool* done);
 
