@@ -22,6 +22,9 @@ int trash(const QStringList& args);
 int thumbs(const QStringList& args);
 // A picture's metadata as the EXIF reader formats it.
 int exif(const QStringList& args);
+// A video's media facts, performer and frame thumbnail as the video reader
+// reads them.
+int videoinfo(const QStringList& args);
 
 // Names the system time zone in TZ when it is unset (see timezone.cpp).
 void pinLocalTimeZone();

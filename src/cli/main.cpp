@@ -50,6 +50,11 @@ const Command commands[] = {
      velorin::cli::thumbs},
     {"exif", "exif FILE        show a picture's camera metadata, one \"label: value\" per line, in your language",
      velorin::cli::exif},
+    {"videoinfo", "videoinfo FILE [--thumb OUT.bmp] [--json]\n"
+                  "                   show what the video plug-in and MediaInfo read of a video: size as shown,\n"
+                  "                   display aspect, duration, rotation, performer and the result code; --thumb\n"
+                  "                   writes the 256-pixel frame thumbnail as a BMP file",
+     velorin::cli::videoinfo},
 };
 
 int usage(QTextStream& out, int status)
