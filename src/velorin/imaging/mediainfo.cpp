@@ -135,6 +135,9 @@ QString mediaInfoPerformer(const QString& path)
     // plain ASCII, whatever the locale's encoding of the path would be.
     const std::wstring opened = L"/proc/self/fd/" + std::to_wstring(file.handle());
     QString performer;
+    // Only the container's tags are wanted, not the streams' details: the
+    // quickest parse still reads them and halves the time of an open.
+    mi->Option(handle, L"ParseSpeed", L"0");
     if (mi->Open(handle, opened.c_str()) != 0) {
         for (const Char* name : PerformerNames) {
             const Char* value = mi->Get(handle, StreamGeneral, 0, name, InfoText, InfoName);
