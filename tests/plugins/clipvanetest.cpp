@@ -5,6 +5,7 @@
 #include <plugins/clipvane/clipvane.h>
 
 #include "support/media.h"
+#include "support/stallingserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,10 +19,7 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <dlfcn.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -229,52 +227,6 @@ TEST_F(ClipvaneTest, NamesAsFileUrlsAndInAnyScript)
     EXPECT_EQ(viaUrl.record, plain.record);
     EXPECT_EQ(viaUrl.image, plain.image);
 }
-
-// A server on 127.0.0.1 that accepts and then says nothing, or one byte a
-// second of a reply that never ends.
-class StallingServer {
-public:
-    explicit StallingServer(bool trickle)
-    {
-        m_socket = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        bind(m_socket, reinterpret_cast<sockaddr*>(&address), length);
-        listen(m_socket, 8);
-        getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this, trickle] {
-            std::vector<int> clients;
-            for (int client; (client = accept(m_socket, nullptr, nullptr)) >= 0;) {
-                clients.push_back(client);
-                const QByteArray head = "HTTP/1.1 200 OK\r\nX-Slow: ";
-                for (int i = 0; trickle && !m_stop; ++i) {
-                    if (send(client, i < head.size() ? head.constData() + i : "a", 1, MSG_NOSIGNAL) != 1)
-                        break;
-                    std::this_thread::sleep_for(std::chrono::seconds(1));
-                }
-            }
-            for (int client : clients)
-                close(client);
-        });
-    }
-    ~StallingServer()
-    {
-        m_stop = true;
-        shutdown(m_socket, SHUT_RDWR);
-        m_thread.join();
-        close(m_socket);
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/clip.mp4").arg(m_port); }
-
-private:
-    int m_socket = -1;
-    int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 TEST_F(ClipvaneTest, SilentAndTricklingServersEndWithinTheLimitAndCancelEndsAtOnce)
 {

@@ -15,6 +15,7 @@ extern "C" {
 #include <sys/stat.h>
 
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <chrono>
@@ -232,7 +233,8 @@ void* read(const uint16_t* path, int32_t* record, int32_t width, int32_t height,
     return bitmap.memory.release();
 }
 
-int g_initialized = 0; // guarded by the caller: Initialize and UnInitialize pair up on one thread
+// Initialize and UnInitialize pair up, but may come from several threads.
+std::atomic<int> g_initialized{0};
 
 } // namespace
 
@@ -251,7 +253,10 @@ CLIPVANE_EXPORT int VideoPlugin_Initialize(void)
 
 CLIPVANE_EXPORT void VideoPlugin_UnInitialize(void)
 {
-    if (clipvane::g_initialized > 0 && --clipvane::g_initialized == 0)
+    int count = clipvane::g_initialized.load();
+    while (count > 0 && !clipvane::g_initialized.compare_exchange_weak(count, count - 1)) {
+    }
+    if (count == 1)
         avformat_network_deinit();
 }
 
