@@ -119,7 +119,7 @@ QString mediaInfoPerformer(const QString& path)
     // handle), a FIFO or a device would hold the reading thread for as long
     // as the other end pleases.
     const QString local = path.startsWith(QLatin1String("file://")) ? QUrl(path).toLocalFile() : path;
-    if (local.contains(QLatin1String("://")))
+    if (!local.startsWith(u'/') && local.contains(QLatin1String("://")))
         return {};
     QFile file;
     if (!openRegularFile(file, local, std::numeric_limits<qint64>::max()))
