@@ -14,6 +14,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libmediainfo0v5
   libgtest-dev libgmock-dev
   sqlite3 libimage-exiftool-perl libjpeg-turbo-progs imagemagick python3 libheif-examples ffmpeg
+  ffmpegthumbnailer
 )
 
 missing=()

@@ -37,9 +37,9 @@ ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
 enc() { ff "$@" "$tmp"; }
 x264=(-c:v libx264 -preset veryfast -pix_fmt yuv420p)
 
-# make NAME COMMAND...: unless NAME exists, runs COMMAND, which writes
+# produce NAME COMMAND...: unless NAME exists, runs COMMAND, which writes
 # "$tmp", and moves the result into place.
-make() {
+produce() {
   local name=$1
   shift
   [ -s "$name" ] && return 0
@@ -72,32 +72,32 @@ rotated_source() {
   rm -f "$tmp.src"
 }
 for angle in 90 180 270; do
-  make "rotated-$angle.mp4" rotated_source "$angle"
+  produce "rotated-$angle.mp4" rotated_source "$angle"
 done
 
 anamorphic() {
   ff -f lavfi -i "testsrc2=size=720x576:rate=25:duration=2,setsar=64/45" "${x264[@]}" -f "$1" "$tmp"
 }
-make anamorphic.mp4 anamorphic mp4
-make anamorphic.mkv anamorphic matroska
+produce anamorphic.mp4 anamorphic mp4
+produce anamorphic.mkv anamorphic matroska
 
 src=(-f lavfi -i testsrc2=size=320x240:rate=25:duration=3 -f lavfi -i sine=duration=3)
-make performer.mp4 enc "${src[@]}" "${x264[@]}" -c:a aac -shortest -metadata artist='Jane Doe' \
+produce performer.mp4 enc "${src[@]}" "${x264[@]}" -c:a aac -shortest -metadata artist='Jane Doe' \
   -metadata performer='Jane Doe' -movflags +use_metadata_tags -f mp4
-make performer.mkv enc "${src[@]}" "${x264[@]}" -c:a aac -shortest -metadata LEAD_PERFORMER='Jane Doe' \
+produce performer.mkv enc "${src[@]}" "${x264[@]}" -c:a aac -shortest -metadata LEAD_PERFORMER='Jane Doe' \
   -f matroska
 
-make audio-only.m4a enc -f lavfi -i sine=frequency=440:duration=2 -c:a aac -f ipod
-make audio-only.mp4 enc -f lavfi -i sine=frequency=440:duration=2 -c:a aac -f mp4
+produce audio-only.m4a enc -f lavfi -i sine=frequency=440:duration=2 -c:a aac -f ipod
+produce audio-only.mp4 enc -f lavfi -i sine=frequency=440:duration=2 -c:a aac -f mp4
 
-make black-start.mp4 enc -filter_complex \
+produce black-start.mp4 enc -filter_complex \
   "color=c=black:s=320x240:r=25:d=1[a];testsrc2=size=320x240:rate=25:duration=3[b];[a][b]concat=n=2:v=1:a=0" \
   "${x264[@]}" -f mp4
 
-make uhd.mp4 enc -f lavfi -i testsrc2=size=3840x2160:rate=10:duration=1 -c:v libx264 -preset ultrafast \
+produce uhd.mp4 enc -f lavfi -i testsrc2=size=3840x2160:rate=10:duration=1 -c:v libx264 -preset ultrafast \
   -pix_fmt yuv420p -f mp4
-make one-frame.mp4 enc -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 1 "${x264[@]}" -f mp4
-make phone-1080p.mp4 enc -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=1.6 \
+produce one-frame.mp4 enc -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 1 "${x264[@]}" -f mp4
+produce phone-1080p.mp4 enc -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=1.6 \
   -f lavfi -i sine=frequency=440:duration=1.6 -c:v libx264 -preset fast -profile:v high -g 30 \
   -pix_fmt yuv420p -c:a aac -shortest -f mp4
 
@@ -110,26 +110,30 @@ cut_moov() {
   head -c $(($(stat -c %s "$tmp.src") * 3 / 4)) "$tmp.src" >"$tmp"
   rm -f "$tmp.src"
 }
-make bad/moov-cut.mp4 cut_moov
+produce bad/moov-cut.mp4 cut_moov
 
 cut_half() {
   ff -f lavfi -i testsrc2=size=320x240:rate=25:duration=4 "${x264[@]}" -movflags +faststart -f mp4 "$tmp.src"
   head -c $(($(stat -c %s "$tmp.src") / 2)) "$tmp.src" >"$tmp"
   rm -f "$tmp.src"
 }
-make bad/half-faststart.mp4 cut_half
+produce bad/half-faststart.mp4 cut_half
 
-# Deterministic bytes, so a failure can be reproduced on another machine.
+# Seeded bytes, so a failure can be reproduced on another machine.
 random_bytes() {
-  openssl enc -aes-128-ctr -nosalt -pass pass:velorin -pbkdf2 </dev/zero 2>/dev/null | head -c 65536 >"$tmp" || true
+  perl -e 'srand(7); print map { chr(int(rand(256))) } 1 .. 65536' >"$tmp"
 }
-make bad/random.mp4 random_bytes
+produce bad/random.mp4 random_bytes
 
 huge() {
   # 320 x 256 is stored as PixelWidth (B0) and PixelHeight (BA), two bytes
   # each: both become 65535.
   ff -f lavfi -i testsrc2=size=320x256:rate=25:duration=1 -c:v mpeg4 -f matroska "$tmp.src"
   perl -0777 -pe 's/\xB0\x82\x01\x40/\xB0\x82\xFF\xFF/; s/\xBA\x82\x01\x00/\xBA\x82\xFF\xFF/' "$tmp.src" >"$tmp"
+  if cmp -s "$tmp.src" "$tmp"; then
+    echo "make-video-media: the picture size of huge.mkv was not found to patch" >&2
+    exit 1
+  fi
   rm -f "$tmp.src"
 }
-make bad/huge.mkv huge
+produce bad/huge.mkv huge
