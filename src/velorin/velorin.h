@@ -14,6 +14,7 @@
 #include <velorin/core/tablegroup.h>
 #include <velorin/core/updatebuilder.h>
 #include <velorin/core/viewentry.h>
+#include <velorin/core/viewordering.h>
 #include <velorin/core/writetransaction.h>
 
 #include <velorin/env/appfolders.h>
@@ -59,8 +60,13 @@
 
 #include <velorin/video/kivvideofile.h>
 #include <velorin/video/kivvideofiles.h>
+#include <velorin/video/kivvideofilessort.h>
+#include <velorin/video/kivvideoplaylist.h>
+#include <velorin/video/kivvideoplaylists.h>
+#include <velorin/video/kivviewvideofile.h>
 #include <velorin/video/videobackgroundservice.h>
 #include <velorin/video/videoupdateflag.h>
+#include <velorin/video/videoviewinterfaces.h>
 #include <velorin/video/videowriter.h>
 
 #include <velorin/import/addfiletophotolibrary.h>

@@ -2,6 +2,9 @@
 
 #include <velorin/core/chunkedvector.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <QList>
 #include <QMutex>
 #include <QMutexLocker>
@@ -63,10 +66,20 @@ public:
     // filter drops elements the view does not show.
     void addElement(Element* element)
     {
-        if (!element || !accepts(element))
-            return;
         Wrapper w;
         w.setElement(element);
+        addWrapper(w);
+    }
+
+    // The same with a wrapper the caller prepared (a view whose wrappers
+    // carry numbers of their own); its selection and focus are cleared.
+    void addWrapper(Wrapper w)
+    {
+        Element* element = w.element();
+        if (!element || !accepts(element))
+            return;
+        w.setSelected(false);
+        w.setFocus(false);
         m_items.insert(insertionIndex(w), w);
         setNeedUpdate();
         announceAdded(element);
@@ -275,9 +288,33 @@ public:
         m_checkPos = end == lo ? hi + 1 : end == n - 1 ? 0 : end;
     }
 
+    // Moves the selected entries, in their order, to stand together at
+    // `target` (an index of the list as it was; negative: the end). The
+    // entries before `target` that move make it go down, so the moved ones
+    // land where the caller pointed. Nothing is announced.
+    void moveSelectedTo(int target)
+    {
+        const int n = m_items.size();
+        if (target < 0)
+            target = n;
+        std::vector<Wrapper> moved; // last first
+        for (int i = n - 1; i >= 0; --i) {
+            if (!m_items[i].isSelected())
+                continue;
+            moved.push_back(m_items[i]);
+            m_items.erase(i);
+            if (target < n && target > 0 && i < target)
+                --target;
+        }
+        target = std::min(target, m_items.size());
+        // Each goes in at the same index, so the first one ends up first.
+        for (const Wrapper& w : moved)
+            m_items.insert(target, w);
+    }
+
     // Empties this view (one deletion announcement per entry, last first) and
-    // adds the other view's elements through this view's own filter and key;
-    // selection starts empty.
+    // adds the other view's entries through this view's own filter and key;
+    // selection starts empty, numbers a wrapper carries come along.
     void assignFrom(SortedViewCore& other)
     {
         if (&other == this)
@@ -285,7 +322,7 @@ public:
         for (int i = m_items.size() - 1; i >= 0; --i)
             deleteAt(i);
         for (int i = 0; i < other.count(); ++i)
-            addElement(other.elementAt(i));
+            addWrapper(*other.wrapperAt(i));
     }
 
 protected:
@@ -296,6 +333,8 @@ protected:
     }
 
     int filterType() const { return m_filterType; }
+    // The wrappers in display order, for the named views' own passes.
+    ChunkedVector<Wrapper>& items() { return m_items; }
 
     virtual bool accepts(Element*) { return true; }
     virtual Ordering orderingFor(int sortType, Qt::SortOrder order) const = 0;

@@ -1,12 +1,19 @@
 #include "albumentrytable.h"
 
 #include <velorin/db/sharedstatements.h>
+#include <velorin/core/sqlstatement.h>
 
 AlbumEntryTable::~AlbumEntryTable() = default;
 
-bool AlbumEntryTable::insertEntry(const QString& albumGUID, const QString& fullPath, int fileID)
+bool AlbumEntryTable::insertEntry(const QString& albumGUID, const QString& fullPath, int fileID, int* newId)
 {
-    return exec(velorin::sql::InsertEntry, {albumGUID, fullPath, fileID});
+    velorin::SqlStatement insert(*this, velorin::sql::InsertEntry);
+    insert.bind(albumGUID).bind(fullPath).bind(fileID);
+    if (!insert.exec())
+        return false;
+    if (newId)
+        *newId = insert.query().lastInsertId().toInt();
+    return true;
 }
 
 bool AlbumEntryTable::updateEntryFileId(int fileID, int id)

@@ -15,7 +15,9 @@ public:
 protected:
     using SQLiteTable::SQLiteTable;
 
-    bool insertEntry(const QString& albumGUID, const QString& fullPath, int fileID);
+    // Inserts one row; with `newId`, the new row's own id is written there
+    // (untouched when the insert fails).
+    bool insertEntry(const QString& albumGUID, const QString& fullPath, int fileID, int* newId = nullptr);
     bool updateEntryFileId(int fileID, int id);
     bool deleteEntries(const QString& albumGUID);
     bool deleteEntry(int id);

@@ -1,6 +1,5 @@
 #include "videoplaylistmappingdb.h"
 
-#include <velorin/core/sqlstatement.h>
 #include <velorin/env/appfolders.h>
 
 const TableDescription VideoPlayListMappingDB::Description = {
@@ -14,17 +13,13 @@ VideoPlayListMappingDB::VideoPlayListMappingDB()
 
 VideoPlayListMappingDB::~VideoPlayListMappingDB() = default;
 
+// The new row's id comes from the insert itself. Reading it back by GUID,
+// file id and path finds nothing for a playlist without a GUID (NULL never
+// equals NULL), which left the record with id 0, and after a failed insert
+// found an older row and reported success.
 bool VideoPlayListMappingDB::insertRecord(DBVideoPlayListMappingInfo* m)
 {
-    if (!m)
-        return false;
-    insertEntry(m->albumGUID, m->fullPath, m->fileID);
-    velorin::SqlStatement readBack(*this, SelectIdByEntry, {m->fileID});
-    readBack.bind(m->albumGUID).bind(m->fullPath);
-    const bool ok = readBack.exec();
-    while (readBack.next())
-        m->id = readBack.value(0).toInt();
-    return ok;
+    return m && insertEntry(m->albumGUID, m->fullPath, m->fileID, &m->id);
 }
 
 bool VideoPlayListMappingDB::updateRecord(DBVideoPlayListMappingInfo* m)

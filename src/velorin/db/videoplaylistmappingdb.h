@@ -12,8 +12,8 @@ public:
     VideoPlayListMappingDB();
     ~VideoPlayListMappingDB() override;
 
-    // Inserts m, then reads the ids of the rows with m's GUID, file id and
-    // path into m->id (the last wins) and reports that read.
+    // Inserts m and gives it the new row's id; false when the insert
+    // failed (m->id is then left alone).
     bool insertRecord(DBVideoPlayListMappingInfo* m);
     bool updateRecord(DBVideoPlayListMappingInfo* m);
     bool deleteRecord(QString& albumGUID);

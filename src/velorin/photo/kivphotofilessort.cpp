@@ -1,65 +1,26 @@
 #include "kivphotofilessort.h"
 
-#include <limits>
+#include <velorin/core/viewordering.h>
 
-namespace {
-
-// a before b by a key of the photos; an empty wrapper sorts first.
-template <class Less>
-bool byPhoto(const KivViewPhotoFile& a, const KivViewPhotoFile& b, Less less)
-{
-    const KivPhotoFile* pa = a.getKivPhotoFile();
-    const KivPhotoFile* pb = b.getKivPhotoFile();
-    if (!pa || !pb)
-        return !pa && pb;
-    return less(pa->dbInfo, pb->dbInfo);
-}
-
-// Date-times are ordered by the instant they name, so that local times,
-// UTC and fixed offsets sort together as one timeline; a date-time without
-// a date comes first. Working out the instant of a local time costs a
-// time-zone lookup, so two local times whose calendar dates lie more than
-// two days apart are ordered by those dates: no zone's offsets, in any
-// year, are two days apart, so the instants are in the same order. Closer
-// ones, and any pair with another kind of time, compare as instants. Every
-// answer is "a's instant is earlier than b's", which makes the order a
-// strict weak ordering.
-constexpr qint64 farApartDays = 2;
-
-qint64 instantOf(const QDateTime& t)
-{
-    return t.date().isValid() ? t.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
-}
-
-bool dateTimeLess(const QDateTime& a, const QDateTime& b)
-{
-    const qint64 days = a.daysTo(b); // 0 when either has no date
-    if ((days > farApartDays || days < -farApartDays) && a.timeSpec() == Qt::LocalTime
-        && b.timeSpec() == Qt::LocalTime)
-        return days > 0;
-    // Qt compares valid date-times as instants, cheaply when their offsets
-    // match; a local time that falls into a skipped hour is not valid, but
-    // it still names an instant.
-    if (a.isValid() && b.isValid())
-        return a < b;
-    return instantOf(a) < instantOf(b);
-}
-
-bool textLess(const QString& a, const QString& b)
-{
-    return QString::localeAwareCompare(a, b) < 0;
-}
-
-} // namespace
+using velorin::dateTimeLess;
+using velorin::textLess;
 
 #define VELORIN_PHOTO_KEY(Name, lessExpr)                                                                    \
     bool KivPhotoFilesSort::sortBy##Name##Ascending(const KivViewPhotoFile& a, const KivViewPhotoFile& b)   \
     {                                                                                                        \
-        return byPhoto(a, b, [](const DBImageInfo& x, const DBImageInfo& y) { return lessExpr; });           \
+        return velorin::byElement(a, b, [](const KivViewPhotoFile& pa, const KivViewPhotoFile& pb) {        \
+            const DBImageInfo& x = pa.element()->dbInfo;                                                     \
+            const DBImageInfo& y = pb.element()->dbInfo;                                                     \
+            return lessExpr;                                                                                 \
+        });                                                                                                  \
     }                                                                                                        \
     bool KivPhotoFilesSort::sortBy##Name##Descending(const KivViewPhotoFile& a, const KivViewPhotoFile& b)  \
     {                                                                                                        \
-        return byPhoto(a, b, [](const DBImageInfo& y, const DBImageInfo& x) { return lessExpr; });           \
+        return velorin::byElement(a, b, [](const KivViewPhotoFile& pa, const KivViewPhotoFile& pb) {        \
+            const DBImageInfo& y = pa.element()->dbInfo;                                                     \
+            const DBImageInfo& x = pb.element()->dbInfo;                                                     \
+            return lessExpr;                                                                                 \
+        });                                                                                                  \
     }
 
 VELORIN_PHOTO_KEY(DateTime, dateTimeLess(x.mediaModifyDate, y.mediaModifyDate))
