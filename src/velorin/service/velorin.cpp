@@ -5,6 +5,7 @@
 #include <velorin/photo/kivphotofiles.h>
 #include <velorin/photo/kivphototags.h>
 #include <velorin/video/kivvideofiles.h>
+#include <velorin/video/kivvideoplaylists.h>
 
 namespace {
 
@@ -62,7 +63,8 @@ void Velorin::Initialize(bool mode)
     } else {
         if (!videoFiles)
             videoFiles = new KivVideoFiles(nullptr);
-        // The playlists, given videoFiles, come here.
+        if (!videoPlaylists)
+            videoPlaylists = new KivVideoPlaylists(videoFiles, nullptr);
     }
 }
 
@@ -82,6 +84,7 @@ void Velorin::UnInitialize()
     release(photoAlbums);
     release(photoFiles);
     // The playlists, which watch the videos, go before them.
+    release(videoPlaylists);
     release(videoFiles);
     release(deletedPhotoFiles);
     release(photoTags);
