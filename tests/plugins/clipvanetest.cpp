@@ -5,7 +5,7 @@
 #include <plugins/clipvane/clipvane.h>
 
 #include "support/media.h"
-#include "support/stallingserver.h"
+#include "support/loopbackserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -228,9 +228,18 @@ TEST_F(ClipvaneTest, NamesAsFileUrlsAndInAnyScript)
     EXPECT_EQ(viaUrl.image, plain.image);
 }
 
-TEST_F(ClipvaneTest, SilentAndTricklingServersEndWithinTheLimitAndCancelEndsAtOnce)
+TEST_F(ClipvaneTest, ServedClipsReadAsFilesStalledServersEndInTimeCancelEndsAtOnce)
 {
-    StallingServer silent(false), trickling(true);
+    const QString clip = videoMedia("performer.mkv");
+    QFile file(clip);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    LoopbackServer serving(LoopbackServer::Mode::Serving, file.readAll());
+    const Reading local = read(clip, 64), served = read(serving.url("performer.mkv"), 64);
+    EXPECT_EQ(served.result, CLIPVANE_OK);
+    EXPECT_EQ(served.record, local.record);
+    EXPECT_EQ(served.image, local.image);
+
+    LoopbackServer silent(LoopbackServer::Mode::Silent), trickling(LoopbackServer::Mode::Trickling);
     Reading fromSilent, fromTrickling;
     const auto start = Clock::now();
     std::thread a([&] { fromSilent = read(silent.url(), 64); });
