@@ -69,8 +69,15 @@ void VideoPlugin_UnInitialize(void);
  * words are filled as far as the facts could be read. `cancel`, when not
  * null, is polled during every blocking read and decode: once it holds a
  * non-zero value the call gives up with CLIPVANE_E_CANCELED. Every call
- * also ends on its own after a bounded time (a stream that never answers),
- * with the same code. Safe to call from several threads at once. */
+ * also ends on its own after a bounded time (10 seconds: a stream that
+ * trickles), with the same code; a network read that gets nothing for 5
+ * seconds fails sooner, as any failed read does (CLIPVANE_E_OPEN while the
+ * facts are read). Safe to call from several threads at once.
+ *
+ * Facts-only calls decode nothing when the container's header carries the
+ * facts (mp4, Matroska and most others). The frame is the first key frame
+ * from a tenth into the clip on; a nearly black one makes the plug-in look
+ * a third and two thirds in as well. */
 void* MIGetMediaObjectBasicInfo2(const uint16_t* path, int32_t* record, int32_t width, int32_t height,
                                  int32_t* result, const volatile int32_t* cancel);
 
