@@ -1,7 +1,4 @@
-#include <algorithm>
-
 #include <QDateTime>
-#include <QFileInfo>
 #include <QList>
 #include <QTextStream>
 #include <QUuid>
@@ -10,40 +7,12 @@
 
 #include "catalogue.h"
 #include "commands.h"
+#include "groups.h"
 #include "printable.h"
 
 namespace velorin::cli {
 
 namespace {
-
-// Messages quote album names and paths: printed as one safe line.
-void fail(const char* command, const QString& message)
-{
-    QTextStream(stderr) << "velorin " << command << ": " << printable(message) << '\n';
-}
-
-int usageError(const char* command, const char* message)
-{
-    fail(command, QString::fromLatin1(message));
-    return 2;
-}
-
-// Every named file resolved in `files`, or null after naming the first one
-// that is not there; nothing has been written by then.
-bool resolvePhotos(const char* command, KivPhotoFiles* files, const QStringList& paths, const char* missing,
-                   QList<KivPhotoFile*>* out)
-{
-    for (const QString& path : paths) {
-        QString absolute = QFileInfo(path).absoluteFilePath();
-        KivPhotoFile* photo = files->findPhotoFile(absolute);
-        if (!photo) {
-            fail(command, QString::fromLatin1(missing) + QStringLiteral(": ") + absolute);
-            return false;
-        }
-        out->append(photo);
-    }
-    return true;
-}
 
 // Trashed albums are loaded next to the library's; the row tells them apart.
 KivPhotoAlbums* loadAlbums()
@@ -56,85 +25,31 @@ KivPhotoAlbums* loadAlbums()
     return albums;
 }
 
-// The album a command names, in the library or the trash: by GUID (any
-// letter case, braces or not) or by a name only one album carries. Names
-// need not be unique, so a name several albums share is refused with the
-// candidates listed, to be named by GUID instead; acting on the first one
-// found could change the wrong album for good.
 KivPhotoAlbum* findAlbum(KivPhotoAlbums* albums, const QString& key)
 {
-    const QUuid guid(key);
-    QList<KivPhotoAlbum*> found;
-    for (int i = 0; i < albums->photoAlbumsCount(); ++i) {
-        KivPhotoAlbum* album = albums->getAlbum(i);
-        if (album && (album->dbInfo.name == key || (!guid.isNull() && QUuid(album->dbInfo.albumGUID) == guid)))
-            found.append(album);
-    }
-    if (found.size() == 1)
-        return found.first();
-    if (found.isEmpty()) {
-        fail("albums", QStringLiteral("no album '%1'").arg(key));
-        return nullptr;
-    }
-    fail("albums", QStringLiteral("%1 albums match '%2'; name one by its GUID:").arg(found.size()).arg(key));
-    QTextStream err(stderr);
-    for (const KivPhotoAlbum* album : std::as_const(found))
-        err << "  " << printable(album->dbInfo.name) << '\t' << printable(album->dbInfo.albumGUID) << '\t'
-            << (album->dbInfo.fIsDeleted ? "in the trash" : "in the library") << '\n';
-    return nullptr;
-}
-
-int indexInAlbum(KivPhotoAlbum* album, const KivPhotoFile* photo)
-{
-    for (int i = 0; i < album->getPhotoFilesCount(); ++i) {
-        if (album->getPhotoFile(i)->dbInfo.id == photo->dbInfo.id)
-            return i;
-    }
-    return -1;
+    return findGroup("albums", "album", groupsOf<KivPhotoAlbum>(albums), key);
 }
 
 int listAlbums(KivPhotoAlbums* albums)
 {
-    QList<KivPhotoAlbum*> all;
-    for (int i = 0; i < albums->photoAlbumsCount(); ++i)
-        all.append(albums->getAlbum(i));
-    std::sort(all.begin(), all.end(), [](KivPhotoAlbum* a, KivPhotoAlbum* b) {
-        const int order = QString::localeAwareCompare(a->dbInfo.name, b->dbInfo.name);
-        return order != 0 ? order < 0 : a->dbInfo.albumGUID < b->dbInfo.albumGUID;
-    });
-    QTextStream out(stdout);
-    auto print = [&out](KivPhotoAlbum* album) {
+    return listGroups(groupsOf<KivPhotoAlbum>(albums), [](QTextStream& out, KivPhotoAlbum* album) {
         out << printable(album->dbInfo.name) << '\t' << album->getPhotoFilesCount() << '\t'
             << printable(album->dbInfo.albumGUID) << '\n';
-    };
-    for (KivPhotoAlbum* album : all) {
-        if (!album->dbInfo.fIsDeleted)
-            print(album);
-    }
-    bool heading = false;
-    for (KivPhotoAlbum* album : all) {
-        if (!album->dbInfo.fIsDeleted)
-            continue;
-        if (!heading)
-            out << "Trash:\n";
-        heading = true;
-        print(album);
-    }
-    return 0;
+    });
 }
 
 int createAlbum(KivPhotoAlbums* albums, const QString& name, const QStringList& paths)
 {
     KivPhotoFiles* files = getVelorin()->getKivPhotoFiles();
     QList<KivPhotoFile*> photos;
-    if (!resolvePhotos("albums", files, paths, "not in the catalogue", &photos))
+    if (!resolveFiles("albums", files, paths, "not in the catalogue", &photos))
         return 1;
     KivPhotoAlbum album(files);
     album.dbInfo.name = name;
     album.dbInfo.albumGUID = QUuid::createUuid().toString();
     album.dbInfo.createTime = album.dbInfo.modifyTime = QDateTime::currentDateTime();
     for (KivPhotoFile* photo : photos) {
-        if (indexInAlbum(&album, photo) < 0)
+        if (indexInGroup(&album, photo) < 0)
             album.getKivPhotoFilesSort()->addPhotoFile(-1, photo);
     }
     if (!albums->addPhotoAlbumToDB(&album)) {
@@ -151,23 +66,23 @@ int changeMembers(KivPhotoAlbums* albums, const QString& action, const QString& 
     if (!album)
         return 1;
     QList<KivPhotoFile*> photos;
-    if (!resolvePhotos("albums", getVelorin()->getKivPhotoFiles(), paths, "not in the catalogue", &photos))
+    if (!resolveFiles("albums", getVelorin()->getKivPhotoFiles(), paths, "not in the catalogue", &photos))
         return 1;
     KivPhotoFilesSort* view = album->getKivPhotoFilesSort();
     if (action == QLatin1String("add")) {
         for (KivPhotoFile* photo : photos) {
-            if (indexInAlbum(album, photo) < 0)
+            if (indexInGroup(album, photo) < 0)
                 view->addPhotoFile(-1, photo);
         }
     } else {
         for (KivPhotoFile* photo : photos) {
-            if (indexInAlbum(album, photo) < 0) {
+            if (indexInGroup(album, photo) < 0) {
                 fail("albums", QStringLiteral("not in album '%1': %2").arg(key, photo->dbInfo.fullPath));
                 return 1;
             }
         }
         for (KivPhotoFile* photo : photos) {
-            const int index = indexInAlbum(album, photo);
+            const int index = indexInGroup(album, photo);
             if (index >= 0)
                 view->deletePhotoFileByIndex(index);
         }
@@ -186,29 +101,13 @@ int changeMembers(KivPhotoAlbums* albums, const QString& action, const QString& 
 int changeState(KivPhotoAlbums* albums, const QString& action, const QString& key)
 {
     KivPhotoAlbum* album = findAlbum(albums, key);
-    if (!album)
-        return 1;
-    bool ok = false;
-    if (action == QLatin1String("delete")) {
-        ok = albums->deletePhotoAlbumFromDB(album);
-    } else if (action == QLatin1String("trash")) {
-        if (album->dbInfo.fIsDeleted) {
-            fail("albums", QStringLiteral("already in the trash: '%1'").arg(key));
-            return 1;
-        }
-        ok = albums->sendPhotoAlbumToTrashcan(album);
-    } else {
-        if (!album->dbInfo.fIsDeleted) {
-            fail("albums", QStringLiteral("not in the trash: '%1'").arg(key));
-            return 1;
-        }
-        ok = albums->restorePhotoAlbumToLib(album);
-    }
-    if (!ok) {
-        fail("albums", QStringLiteral("could not %1 '%2'").arg(action, key));
-        return 1;
-    }
-    return 0;
+    return changeGroupState("albums", album, action, key, [&] {
+        if (action == QLatin1String("delete"))
+            return albums->deletePhotoAlbumFromDB(album);
+        if (action == QLatin1String("trash"))
+            return albums->sendPhotoAlbumToTrashcan(album);
+        return albums->restorePhotoAlbumToLib(album);
+    });
 }
 
 } // namespace
@@ -276,7 +175,7 @@ int trash(const QStringList& args)
             targets.append(trashed->getPhotoFile(i)->dbInfo.fullPath);
     } else {
         QList<KivPhotoFile*> photos;
-        if (!resolvePhotos("trash", trashed, paths, "not in the trash", &photos))
+        if (!resolveFiles("trash", trashed, paths, "not in the trash", &photos))
             return 1;
         for (KivPhotoFile* photo : std::as_const(photos))
             targets.append(photo->dbInfo.fullPath);

@@ -18,6 +18,8 @@ int places(const QStringList& args);
 // Photo albums (listing, creation, membership, trash) and the photo trash.
 int albums(const QStringList& args);
 int trash(const QStringList& args);
+// Video playlists (listing, creation, membership and order, trash).
+int playlists(const QStringList& args);
 // The four thumbnails of a picture written as BMP files.
 int thumbs(const QStringList& args);
 // A picture's metadata as the EXIF reader formats it.

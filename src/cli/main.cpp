@@ -42,6 +42,11 @@ const Command commands[] = {
                "                   list the photo albums with their counts and GUIDs, or change one; ALBUM is a\n"
                "                   GUID or a name no other album carries (a shared name is refused, exit 1)",
      velorin::cli::albums},
+    {"playlists", "playlists [create NAME FILE... | add|remove PLAYLIST FILE... | move PLAYLIST FILE POSITION |\n"
+                  "                   trash|restore|delete PLAYLIST]\n"
+                  "                   list the video playlists (name, videos, total duration, GUID), or change one;\n"
+                  "                   PLAYLIST is a GUID or a name no other playlist carries",
+     velorin::cli::playlists},
     {"trash", "trash [restore FILE... | purge [FILE...]]\n"
               "                   list the photos in the trash, bring them back or remove them for good",
      velorin::cli::trash},
