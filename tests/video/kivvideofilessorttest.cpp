@@ -94,15 +94,13 @@ TEST_F(VideoViewTest, MovingTheSelectionRenumbersPositions)
 
 TEST_F(VideoViewTest, CaptureAndTrashFilter)
 {
-    KivVideoFile* plain = dated(1, 1);
-    KivVideoFile* captured = dated(2, 2);
-    KivVideoFile* trashed = dated(3, 3);
-    captured->dbInfo.fIsCaptured = true;
-    trashed->dbInfo.fIsDeleted = true;
+    dated(1, 1);
+    dated(2, 2)->dbInfo.fIsCaptured = true;
+    dated(3, 3)->dbInfo.fIsDeleted = true;
     const auto shown = [&](int filter) {
         KivVideoFilesSort view(filter);
-        for (KivVideoFile* v : {plain, captured, trashed})
-            view.addPhotoFile(-1, v);
+        for (auto& v : owned)
+            view.addPhotoFile(-1, v.get());
         return shownIds(view);
     };
     EXPECT_EQ(shown(VideosFilterLibrary), (QList<int>{1, 2}));
