@@ -2,6 +2,9 @@
 
 #include <memory>
 
+#include <sched.h>
+#include <unistd.h>
+
 #include <QLoggingCategory>
 
 #include <velorin/imaging/videobasicinfo.h>
@@ -69,6 +72,14 @@ bool VideoBackgroundService::Stop()
         m_cancel = 1; // the reader polls it and gives up the read in progress
         m_wake.set();
         exit(0);
+        // At idle priority the thread runs only while no other thread wants
+        // the processor, so on a busy machine it would not even get to see
+        // the cancel for seconds: it leaves the idle class to finish. Best
+        // effort (an unprivileged process may be refused).
+        if (const int tid = m_tid.load(); tid != 0 && isRunning()) {
+            sched_param normal{};
+            sched_setscheduler(tid, SCHED_OTHER, &normal);
+        }
     }
     // Not under m_control: the thread itself calls Restart() (through
     // GetNextFileToDO) until it sees the stop flag.
@@ -88,6 +99,7 @@ int VideoBackgroundService::GetVideoInfo(KivVideoFile* file, const std::atomic<i
 
 void VideoBackgroundService::run()
 {
+    m_tid = int(gettid());
     VideoLibInit();
     if (m_files) {
         m_files->threadOpenConnection();
@@ -107,6 +119,7 @@ void VideoBackgroundService::run()
         m_files->threadCloseConnection();
     }
     VideoLibUninit();
+    m_tid = 0;
 }
 
 void VideoBackgroundService::handle(KivVideoFile* file)

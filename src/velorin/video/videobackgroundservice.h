@@ -65,6 +65,8 @@ private:
     std::atomic<bool> m_stop{false};
     // Polled by the video reader during a read.
     std::atomic<int> m_cancel{0};
+    // The running thread's Linux thread id (0 when none).
+    std::atomic<int> m_tid{0};
     // Serialises Start/Restart/Stop, which may come from several threads.
     QMutex m_control;
 };
