@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QDeadlineTimer>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QWaitCondition>
+#include <condition_variable>
+#include <mutex>
 
 namespace velorin {
 
@@ -11,42 +9,45 @@ namespace velorin {
 // present and future, until reset(). A worker clears it before it looks
 // for work and then waits on it, so a wake-up given between the look and
 // the wait is never lost.
+//
+// Over the standard mutex and condition variable rather than QMutex and
+// QWaitCondition: QWaitCondition releases and retakes the mutex inside
+// QtCore, where (in a Qt not built for ThreadSanitizer) the sanitizer
+// cannot see it, and every set() during a wait would be reported as a
+// double lock. There is no timed wait: the worker sleeps until woken.
 class ManualResetEvent
 {
 public:
     void set()
     {
-        QMutexLocker lock(&m_mutex);
-        m_set = true;
-        m_changed.wakeAll();
+        {
+            std::lock_guard lock(m_mutex);
+            m_set = true;
+        }
+        m_changed.notify_all();
     }
 
     void reset()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_set = false;
     }
 
-    // Waits until the event is set or the deadline passes; whether it is set.
-    bool wait(QDeadlineTimer deadline = QDeadlineTimer::Forever)
+    void wait()
     {
-        QMutexLocker lock(&m_mutex);
-        while (!m_set) {
-            if (!m_changed.wait(&m_mutex, deadline))
-                return m_set;
-        }
-        return true;
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_set; });
     }
 
     bool isSet()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         return m_set;
     }
 
 private:
-    QMutex m_mutex;
-    QWaitCondition m_changed;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
     bool m_set = false;
 };
 
