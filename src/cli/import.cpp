@@ -15,11 +15,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTextStream>
 #include <QTimer>
 
 #include <velorin/import/addfiletophotolibrary.h>
+#include <velorin/imaging/videobasicinfo.h>
 #include <velorin/import/addfiletovideolibrary.h>
 #include <velorin/velorin.h>
 
@@ -432,6 +434,9 @@ Tally importFiles(const QStringList& files, Progress& progress, QList<Failure>* 
 // and thumbnail. A stop asked for ends the run after the current video.
 void importVideos(const QStringList& files, Progress& progress, Tally& tally, QList<Failure>* failures)
 {
+    // One load of the video plug-in for the run instead of one per video.
+    VideoLibInit();
+    const auto unload = qScopeGuard([] { VideoLibUninit(); });
     AddFileToVideoLibrary worker;
     for (const QString& path : files) {
         if (stopSignal.load() != 0) {
