@@ -36,7 +36,9 @@ if ! unshare -m true 2>/dev/null; then
   echo "SKIP: no mount namespace for hiding MediaInfo"
   exit 77
 fi
-mediainfo=$(ldconfig -p | awk '/libmediainfo.so.0 / {print $NF; exit}')
+# awk reads to the end: leaving early would end ldconfig with SIGPIPE,
+# which pipefail turns into a failure.
+mediainfo=$(ldconfig -p | awk '/libmediainfo.so.0 / && !found {found = $NF} END {print found}')
 unshare -m sh -c 'mount --bind /dev/null "$1" && shift && exec "$@"' sh "$mediainfo" \
   "$tool" videoinfo "$clips/performer.mp4" >"$home/out"
 grep -qxF 'resolution: 320x240' "$home/out" && grep -qxF 'performer: ' "$home/out"
