@@ -5,18 +5,14 @@
 
 #include <atomic>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QElapsedTimer>
 #include <QImage>
 
 #include <velorin/velorin.h>
 
 #include "support/photofixtures.h"
-#include "support/temphome.h"
+#include "support/loopbackserver.h"
+#include "videocataloguetest.h"
 
 using namespace Qt::StringLiterals;
 
@@ -24,50 +20,15 @@ namespace {
 
 QString clip(const QString& name) { return QStringLiteral(VELORIN_VIDEO_MEDIA_DIR "/") + name; }
 
-class VideoServiceTest : public TempHomeTest
+class VideoServiceTest : public VideoCatalogueTest
 {
 protected:
-    void SetUp() override
-    {
-        TempHomeTest::SetUp();
-        getDatabaseService()->Initialize(false);
-    }
-    void TearDown() override
-    {
-        getDatabaseService()->UnInitialize();
-        TempHomeTest::TearDown();
-    }
-    VideoInfoDB& table() { return *getDatabaseService()->getVideoInfoDB(); }
     QVariantList row(const QString& path)
     {
         return selectRows(table(), u"select resolutionX, resolutionY, duration, artist, thumbnail from VideoInfo "
                                    "where fullPath='%1'"_s.arg(path))
             .value(0);
     }
-};
-
-// A TCP port on the loopback that accepts connections and never answers.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        m_socket = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        bind(m_socket, reinterpret_cast<sockaddr*>(&address), size);
-        listen(m_socket, 4);
-        getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
-    }
-    ~SilentServer() { close(m_socket); }
-    int port() const { return m_port; }
-
-private:
-    int m_socket = -1;
-    int m_port = 0;
 };
 
 TEST_F(VideoServiceTest, ServiceFillsInFactsAndThumbnails)
@@ -100,7 +61,7 @@ TEST_F(VideoServiceTest, ServiceFillsInFactsAndThumbnails)
 
 TEST_F(VideoServiceTest, StopCancelsAReadThatNeverEnds)
 {
-    SilentServer server;
+    LoopbackServer server(LoopbackServer::Mode::Silent);
     KivVideoFiles files;
     KivVideoFile stalled;
     stalled.dbInfo.fullPath = u"http://127.0.0.1:%1/clip.mp4"_s.arg(server.port());

@@ -63,7 +63,13 @@ void* openPlugin(PluginState& state)
         const QString path = QDir(folder).absoluteFilePath(QLatin1String(PluginFileName));
         if (!QFileInfo(path).isFile())
             continue;
-        void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        // RTLD_NODELETE: the last VideoLibUninit() uninitialises the
+        // plug-in and drops the handle, but its code stays mapped. FFmpeg
+        // and the network and TLS libraries it pulls in keep process-wide
+        // state (and per-thread data of every thread that read a video)
+        // that unmapping would leave dangling, and a later first use then
+        // costs microseconds instead of loading some hundred libraries.
+        void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         if (!handle) {
             qCWarning(velorin::imaging::lcVideo, "cannot load %s: %s", qUtf8Printable(path), dlerror());
             continue;
