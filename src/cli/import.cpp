@@ -420,6 +420,7 @@ Tally importFiles(const QStringList& files, Progress& progress, QList<Failure>* 
     }
 
     QList<QString> list = files;
+    worker.setPassPriority(QThread::NormalPriority);
     worker.Start2(list);
     runningWorker = &worker;
     if (stopSignal.load() != 0)
@@ -438,6 +439,7 @@ void importVideos(const QStringList& files, Progress& progress, Tally& tally, QL
     VideoLibInit();
     const auto unload = qScopeGuard([] { VideoLibUninit(); });
     AddFileToVideoLibrary worker;
+    worker.setPassPriority(QThread::NormalPriority);
     for (const QString& path : files) {
         if (stopSignal.load() != 0) {
             tally.stopped = true;

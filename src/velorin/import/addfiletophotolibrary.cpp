@@ -234,7 +234,7 @@ bool AddFileToPhotoLibrary::Start2(QList<QString>& paths)
     m_files.clear();
     m_files.append(paths);
     m_stopRequested = false;
-    start(QThread::IdlePriority);
+    start(m_passPriority);
     return true;
 }
 

@@ -56,6 +56,11 @@ public:
     bool Stop();
     // The same request without waiting (for signal handlers and slots).
     void requestStop();
+    // The priority of the passes started from now on: idle unless set, so
+    // that an application's import never slows the application; a tool
+    // whose one job is the import runs it at normal priority (a thread at
+    // idle priority gets no processor while anything else wants it).
+    void setPassPriority(QThread::Priority priority) { m_passPriority = priority; }
 
     // Signed decimal degrees of a GPS text as the EXIF reader formats it
     // (degrees, minutes, seconds or decimal minutes, hemisphere letter).
@@ -77,5 +82,6 @@ private:
 
     std::atomic<bool> m_stopRequested{false};
     QList<QString> m_files;
+    QThread::Priority m_passPriority = QThread::IdlePriority;
 
 };

@@ -79,7 +79,7 @@ bool AddFileToVideoLibrary::Start(QString path, MyAddVideoInfo* info)
     m_cancel = 0;
     m_outcome = Failed;
     m_reason.clear();
-    start(QThread::IdlePriority);
+    start(m_passPriority);
     return true;
 }
 

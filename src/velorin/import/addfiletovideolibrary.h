@@ -57,6 +57,11 @@ public:
     bool Stop();
     // The same request without waiting.
     void requestStop();
+    // The priority of the passes started from now on: idle unless set, so
+    // that an application's import never slows the application; a tool
+    // whose one job is the import runs it at normal priority (a thread at
+    // idle priority gets no processor while anything else wants it).
+    void setPassPriority(QThread::Priority priority) { m_passPriority = priority; }
 
     // The outcome of the last finished pass, and why it failed.
     Outcome outcome() const { return m_outcome; }
@@ -79,6 +84,7 @@ private:
     std::optional<MyAddVideoInfo> m_info;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_cancel{0};
+    QThread::Priority m_passPriority = QThread::IdlePriority;
     Outcome m_outcome = Failed;
     QString m_reason;
 };
