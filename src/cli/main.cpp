@@ -43,8 +43,9 @@ const Command commands[] = {
                "                   GUID or a name no other album carries (a shared name is refused, exit 1)",
      velorin::cli::albums},
     {"playlists", "playlists [create NAME FILE... | add|remove PLAYLIST FILE... | move PLAYLIST FILE POSITION |\n"
-                  "                   trash|restore|delete PLAYLIST]\n"
-                  "                   list the video playlists (name, videos, total duration, GUID), or change one;\n"
+                  "                   show|trash|restore|delete PLAYLIST]\n"
+                  "                   list the video playlists (name, videos, total duration, GUID), show one's\n"
+                  "                   videos in order, or change one;\n"
                   "                   PLAYLIST is a GUID or a name no other playlist carries",
      velorin::cli::playlists},
     {"trash", "trash [restore FILE... | purge [FILE...]]\n"

@@ -40,6 +40,21 @@ int listPlaylists(KivVideoPlaylists* playlists)
     });
 }
 
+// The playlist's videos in their order: position, duration, path.
+int showPlaylist(KivVideoPlaylists* playlists, const QString& key)
+{
+    KivVideoPlaylist* playlist = findPlaylist(playlists, key);
+    if (!playlist)
+        return 1;
+    QTextStream out(stdout);
+    for (int i = 0; i < playlist->getPhotoFilesCount(); ++i) {
+        const DBVideoInfo& video = playlist->getPhotoFile(i)->dbInfo;
+        out << i + 1 << '\t' << secondsClock((qint64(video.duration) + 500) / 1000) << '\t'
+            << printable(video.fullPath) << '\n';
+    }
+    return 0;
+}
+
 int createPlaylist(KivVideoPlaylists* playlists, const QString& name, const QStringList& paths)
 {
     KivVideoFiles* files = getVelorin()->getKivVideoFiles();
@@ -158,9 +173,9 @@ int playlists(const QStringList& args)
     } else if (is({"move"})) {
         if (rest.size() != 3)
             return usageError("playlists", "usage: velorin playlists move PLAYLIST FILE POSITION");
-    } else if (is({"trash", "restore", "delete"})) {
+    } else if (is({"show", "trash", "restore", "delete"})) {
         if (rest.size() != 1)
-            return usageError("playlists", "usage: velorin playlists trash|restore|delete PLAYLIST");
+            return usageError("playlists", "usage: velorin playlists show|trash|restore|delete PLAYLIST");
     } else if (!action.isEmpty()) {
         fail("playlists", QStringLiteral("unknown action '%1'").arg(action));
         return 2;
@@ -176,6 +191,8 @@ int playlists(const QStringList& args)
         return createPlaylist(all, rest.first(), rest.mid(1));
     if (is({"add", "remove", "move"}))
         return changeMembers(all, action, rest.first(), rest.mid(1));
+    if (is({"show"}))
+        return showPlaylist(all, rest.first());
     return changeState(all, action, rest.first());
 }
 

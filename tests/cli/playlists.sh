@@ -35,6 +35,7 @@ test "$(members "$guid")" = "c.mp4 b.mp4 a.mp4 "
 velorin playlists add "$guid" "$vids/d.mp4" "$vids/a.mp4"
 velorin playlists remove "$guid" "$vids/b.mp4"
 test "$(members "$guid")" = "c.mp4 a.mp4 d.mp4 "
+test "$(velorin playlists show "$guid" | cut -f1,3)" = "$(printf '1\t%s\n2\t%s\n3\t%s' "$vids"/{c,a,d}.mp4)"
 
 # Refusals write nothing.
 sum=$(md5sum <"$videodb")
