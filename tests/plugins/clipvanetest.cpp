@@ -50,7 +50,9 @@ class ClipvaneTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_module = dlopen(CLIPVANE_PATH, RTLD_NOW | RTLD_LOCAL);
+        // Kept mapped after dlclose, as the library keeps it: FFmpeg's
+        // process-wide state outlives an unload.
+        m_module = dlopen(CLIPVANE_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         ASSERT_NE(m_module, nullptr) << dlerror();
         m_read = reinterpret_cast<decltype(m_read)>(dlsym(m_module, "MIGetMediaObjectBasicInfo2"));
         m_free = reinterpret_cast<decltype(m_free)>(dlsym(m_module, "MIFreeRawImage"));
