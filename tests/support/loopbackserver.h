@@ -5,7 +5,8 @@
 //   Silent    accepts and never says a word;
 //   Trickling sends one byte a second of a reply that never ends;
 //   Serving   answers every GET with the bytes it holds, honouring a
-//             "Range: bytes=N-" request as a real file server does.
+//             "Range: bytes=N-" request as a real file server does;
+//   Delayed   serves as Serving, the first reply after a second's wait.
 
 #include <QByteArray>
 #include <QRegularExpression>
@@ -23,7 +24,7 @@
 
 class LoopbackServer {
 public:
-    enum class Mode { Silent, Trickling, Serving };
+    enum class Mode { Silent, Trickling, Serving, Delayed };
 
     explicit LoopbackServer(Mode mode, QByteArray content = {})
         : m_content(std::move(content))
@@ -40,6 +41,8 @@ public:
         m_thread = std::thread([this, mode] {
             std::vector<int> silent;
             for (int client; (client = accept(m_socket, nullptr, nullptr)) >= 0;) {
+                if (m_accepted++ == 0 && mode == Mode::Delayed)
+                    std::this_thread::sleep_for(std::chrono::seconds(1));
                 if (mode == Mode::Silent)
                     silent.push_back(client);
                 else
@@ -59,6 +62,8 @@ public:
         close(m_socket);
     }
     int port() const { return m_port; }
+    // Connections accepted so far.
+    int accepted() const { return m_accepted; }
     QString url(const QString& name = QStringLiteral("clip.mp4")) const
     {
         return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(name);
@@ -102,5 +107,6 @@ private:
     int m_socket = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_accepted{0};
     std::thread m_thread;
 };

@@ -75,6 +75,28 @@ TEST_F(VideoServiceTest, StopCancelsAReadThatNeverEnds)
     EXPECT_FALSE(files.getPhotoFile(0)->bInfoReady) << "a cancelled read reports nothing";
 }
 
+// The service reads a copy taken before the read: a video sent to the trash
+// meanwhile gets its facts but stays in the trash.
+TEST_F(VideoServiceTest, AVideoTrashedWhileItIsReadStaysInTheTrash)
+{
+    QFile source(clip(u"performer.mp4"_s));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    LoopbackServer server(LoopbackServer::Mode::Delayed, source.readAll());
+    KivVideoFiles files;
+    DBVideoInfo v;
+    v.fullPath = server.url();
+    ASSERT_TRUE(files.addPhotoFileToDB(v));
+    for (int i = 0; i < 500 && server.accepted() == 0; ++i)
+        QThread::msleep(10);
+    ASSERT_GT(server.accepted(), 0) << "the read is under way";
+    ASSERT_TRUE(files.sendPhotoFileToTrashcan(files.getPhotoFile(0)));
+    for (int i = 0; i < 1500 && row(v.fullPath).value(4).toByteArray().isEmpty(); ++i)
+        QThread::msleep(10);
+    files.infoService()->Stop();
+    ASSERT_FALSE(row(v.fullPath).value(4).toByteArray().isEmpty());
+    EXPECT_EQ(selectValue(table(), u"select fIsDeleted from VideoInfo"_s).toInt(), 1);
+}
+
 TEST_F(VideoServiceTest, ImportFitsTheCallersFrameAndReadsTheRest)
 {
     const QString copy = root() + u"/movie.mp4"_s;

@@ -132,7 +132,9 @@ void VideoBackgroundService::handle(KivVideoFile* file)
     // flagged update alone would leave out. A row that cannot be written is
     // still marked done in memory, so that the loop moves on instead of
     // reading the same file again and again (the next load tries again).
-    if (read == 2 && !velorin::writeVideoFacts(file->dbInfo))
+    // The trash flag is not written: the copy was taken before the read, and
+    // a video sent to the trash meanwhile must stay there.
+    if (read == 2 && !velorin::writeVideoFacts(file->dbInfo, QVUpdateAll & ~QVUpdateDeleted))
         qCWarning(lcVideoService) << "the media facts of" << file->dbInfo.fullPath << "could not be stored";
     m_files->updatePhotoFile(file);
 }

@@ -164,10 +164,10 @@ bool writeVideoColumns(const DBVideoInfo& info, QVFileUpdateFlag flags)
     return buildVideoUpdate(videos->getTableName(), info, flags).exec(videos->getDatabase(), info.id);
 }
 
-bool writeVideoFacts(const DBVideoInfo& info)
+bool writeVideoFacts(const DBVideoInfo& info, QVFileUpdateFlag flags)
 {
     VideoInfoDB* videos = videoTable();
-    UpdateFragments update = buildVideoUpdate(videos->getTableName(), info, QVUpdateAll);
+    UpdateFragments update = buildVideoUpdate(videos->getTableName(), info, flags);
     update.add(FrameFactsFragment,
                QVariantList{info.resolutionX, info.resolutionY, info.aspectRatioX, info.aspectRatioY});
     return update.exec(videos->getDatabase(), info.id);

@@ -62,8 +62,8 @@ VELORIN_EXPORT bool writeVideoColumns(const DBVideoInfo& info, QVFileUpdateFlag 
 // statement, the frame size and display aspect, which no flag selects: the
 // form used when a video's facts were read (a changed file rewritten, the
 // background service's and the import's reads), so that they are not lost
-// on the next load.
-VELORIN_EXPORT bool writeVideoFacts(const DBVideoInfo& info);
+// on the next load. `flags` narrows the flagged columns.
+VELORIN_EXPORT bool writeVideoFacts(const DBVideoInfo& info, QVFileUpdateFlag flags = QVUpdateAll);
 
 // The trash: marks the row deleted, brings a deleted one back, or removes
 // the row for good when its deleted flag is `deleted`.
