@@ -7,6 +7,7 @@
 
 #include "support/media.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -191,4 +192,9 @@ TEST(PackedBitmaps, HostileHeadersGiveNothing)
     EXPECT_TRUE(QoDibDuplicate(dib.left(dib.size() - 1)).isEmpty());
     EXPECT_TRUE(QoDibResampleHQ(dib, 0, 16).isEmpty());
     EXPECT_TRUE(QoDibResampleHQ(dib, 100000, 100000).isEmpty());
+    // Within the side bound but beyond the size bound: refused at once.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(QoDibResampleHQ(dib, 30000, 30000).isEmpty());
+    EXPECT_LT(clock.elapsed(), 1000);
 }

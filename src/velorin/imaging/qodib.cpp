@@ -19,6 +19,12 @@ constexpr qsizetype DibHeaderBytes = 40;
 constexpr int MaxDibSide = 32768;
 constexpr qsizetype MaxDibImageBytes = qsizetype(1) << 28;
 
+// Bytes of one row of a 24-bit bitmap `width` pixels wide, padded to four.
+qsizetype rowBytes24(int width)
+{
+    return (qsizetype(width) * 24 + 31) / 32 * 4;
+}
+
 } // namespace
 
 std::optional<PackedDibLayout> packedDibLayout(const uchar* header)
@@ -86,7 +92,7 @@ QByteArray dibOfImage(const QImage& image)
     const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
     const int width = bgr.width();
     const int height = bgr.height();
-    const qsizetype stride = (qsizetype(width) * 24 + 31) / 32 * 4;
+    const qsizetype stride = rowBytes24(width);
     if (bgr.isNull() || width > MaxDibSide || height > MaxDibSide || stride * height > MaxDibImageBytes)
         return {};
     QByteArray dib(DibHeaderBytes + stride * height, '\0');
@@ -123,6 +129,10 @@ QByteArray QoDibDuplicate(const QByteArray& dib)
 QByteArray QoDibResampleHQ(const QByteArray& dib, int width, int height)
 {
     if (width < 1 || height < 1 || width > velorin::imaging::MaxDibSide || height > velorin::imaging::MaxDibSide)
+        return {};
+    // A result too large to hand out is refused before it is scaled, which
+    // would cost seconds and gigabytes for nothing.
+    if (velorin::imaging::rowBytes24(width) * height > velorin::imaging::MaxDibImageBytes)
         return {};
     try {
         const QImage source = velorin::imaging::imageOfDib(dib);
