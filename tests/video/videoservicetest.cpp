@@ -77,7 +77,9 @@ TEST_F(VideoServiceTest, StopCancelsAReadThatNeverEnds)
 
 // The service reads a copy taken before the read: a video sent to the trash
 // meanwhile gets its facts but stays in the trash.
-TEST_F(VideoServiceTest, AVideoTrashedWhileItIsReadStaysInTheTrash)
+// The service's copy is taken before the read: a rating given and a trash
+// made meanwhile stay.
+TEST_F(VideoServiceTest, AVideoChangedWhileItIsReadKeepsTheChange)
 {
     QFile source(clip(u"performer.mp4"_s));
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
@@ -89,12 +91,15 @@ TEST_F(VideoServiceTest, AVideoTrashedWhileItIsReadStaysInTheTrash)
     for (int i = 0; i < 500 && server.accepted() == 0; ++i)
         QThread::msleep(10);
     ASSERT_GT(server.accepted(), 0) << "the read is under way";
+    KivVideoFile rated = *files.getPhotoFile(0);
+    rated.dbInfo.rating = 4;
+    ASSERT_TRUE(files.updatePhotoFileToDB(&rated, QVUpdateRating));
     ASSERT_TRUE(files.sendPhotoFileToTrashcan(files.getPhotoFile(0)));
     for (int i = 0; i < 1500 && row(v.fullPath).value(4).toByteArray().isEmpty(); ++i)
         QThread::msleep(10);
     files.infoService()->Stop();
     ASSERT_FALSE(row(v.fullPath).value(4).toByteArray().isEmpty());
-    EXPECT_EQ(selectValue(table(), u"select fIsDeleted from VideoInfo"_s).toInt(), 1);
+    EXPECT_EQ(selectRows(table(), u"select fIsDeleted, rating from VideoInfo"_s), (QList<QVariantList>{{1, 4}}));
 }
 
 TEST_F(VideoServiceTest, ImportFitsTheCallersFrameAndReadsTheRest)

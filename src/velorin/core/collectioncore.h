@@ -171,6 +171,29 @@ public:
         return true;
     }
 
+    // Applies `change` to the first entry with `id` while the lock is held
+    // and announces that entry as updateElement() does (-1 and null when no
+    // entry has that id): for a worker that brings back a few fields of an
+    // entry it copied a while ago, so that what others changed meanwhile is
+    // not overwritten with its older copy.
+    template <class Change>
+    bool changeElement(int id, Change&& change)
+    {
+        int index = -1;
+        T* stored = nullptr;
+        {
+            QMutexLocker lock(&m_lock);
+            stored = lookup(m_byId, id, &idOf);
+            if (stored) {
+                index = positionOf(stored);
+                change(*stored);
+                refile(stored);
+            }
+        }
+        announceUpdated(index, stored);
+        return true;
+    }
+
     // Takes the first entry with p's id out of the vector (it is retired,
     // not freed) and announces the caller's pointer, also when no entry had
     // that id.

@@ -109,6 +109,14 @@ KivVideoFile* KivVideoFiles::GetNextFileToDO()
     return copy;
 }
 
+bool KivVideoFiles::updateReadFacts(const KivVideoFile& read, bool factsRead)
+{
+    return changeElement(read.dbInfo.id, [&](KivVideoFile& stored) {
+        stored.bInfoReady = true;
+        if (factsRead)
+            velorin::copyReadFacts(stored.dbInfo, read.dbInfo);
+    });
+}
 
 // Adds the rows in row order; with `skipPresent`, those whose id is not in
 // memory yet.

@@ -82,6 +82,12 @@ public:
     // the caller owns (null when none waits); wakes the service again so
     // that it asks for the next one.
     KivVideoFile* GetNextFileToDO();
+    // What the background service read for a copy GetNextFileToDO gave it:
+    // the stored entry with the copy's id stops waiting and, with
+    // `factsRead`, takes the copy's media facts (frame size, aspect,
+    // duration, performer, genre, year, thumbnail) and nothing else, so a
+    // rating or name changed during the read stays. Emits photoFileUpdated.
+    bool updateReadFacts(const KivVideoFile& read, bool factsRead);
 
     // Loaders: rows not in the trash; captured rows not yet in memory;
     // trashed rows not yet in memory. Rows are read to the end before any

@@ -127,14 +127,14 @@ void VideoBackgroundService::handle(KivVideoFile* file)
     const int read = GetVideoInfo(file, &m_cancel);
     if (m_stop)
         return;
-    file->bInfoReady = true;
-    // The facts go to the row with the frame size and aspect, which the
-    // flagged update alone would leave out. A row that cannot be written is
-    // still marked done in memory, so that the loop moves on instead of
-    // reading the same file again and again (the next load tries again).
-    // The trash flag is not written: the copy was taken before the read, and
-    // a video sent to the trash meanwhile must stay there.
-    if (read == 2 && !velorin::writeVideoFacts(file->dbInfo, QVUpdateAll & ~QVUpdateDeleted))
+    // Only what the read filled is written, to the row and to the entry,
+    // with the frame size and aspect, which no update flag selects: the
+    // copy was taken before the read, and whatever the application changed
+    // meanwhile (a rating, a name, the trash) must stay. A row that cannot
+    // be written is still marked done in memory, so that the loop moves on
+    // instead of reading the same file again and again (the next load tries
+    // again).
+    if (read == 2 && !velorin::writeVideoFacts(file->dbInfo, velorin::VideoReadFlags))
         qCWarning(lcVideoService) << "the media facts of" << file->dbInfo.fullPath << "could not be stored";
-    m_files->updatePhotoFile(file);
+    m_files->updateReadFacts(*file, read == 2);
 }

@@ -173,6 +173,15 @@ bool writeVideoFacts(const DBVideoInfo& info, QVFileUpdateFlag flags)
     return update.exec(videos->getDatabase(), info.id);
 }
 
+void copyReadFacts(DBVideoInfo& to, const DBVideoInfo& read)
+{
+    copyFlaggedFields(to, read, videoUpdateColumns(), VideoReadFlags);
+    to.resolutionX = read.resolutionX;
+    to.resolutionY = read.resolutionY;
+    to.aspectRatioX = read.aspectRatioX;
+    to.aspectRatioY = read.aspectRatioY;
+}
+
 bool moveVideoRowToTrash(int id)
 {
     return SqlStatement(*videoTable(), sql::MoveToTrash, {id}).exec();

@@ -58,6 +58,14 @@ VELORIN_EXPORT bool isVideoRowCurrent(const DBVideoInfo& info);
 // selected or a failed statement.
 VELORIN_EXPORT bool writeVideoColumns(const DBVideoInfo& info, QVFileUpdateFlag flags);
 
+// The flagged columns a read of the file fills (with the frame size and
+// display aspect, which no flag selects).
+inline constexpr QVFileUpdateFlag VideoReadFlags =
+    QVUpdateArtist | QVUpdateGenre | QVUpdateYear | QVUpdateDuration | QVUpdateThumbnail;
+
+// Copies what a read of the file fills from `read` into `to`.
+VELORIN_EXPORT void copyReadFacts(DBVideoInfo& to, const DBVideoInfo& read);
+
 // Writes every column of info.id that has an update flag and, in the same
 // statement, the frame size and display aspect, which no flag selects: the
 // form used when a video's facts were read (a changed file rewritten, the
