@@ -169,6 +169,10 @@ make_pictures "$home/big" $count
 before=$(rows)
 total=$((before + count))
 interrupt() {
+  # Emptied here, not only by the job's redirection: the job's shell may
+  # not have opened it yet when some_done first looks, and the lines of the
+  # run before would then stop a tool that has not even set up its signals.
+  : >"$home/err"
   "$tool" import "$home/big" >"$home/out" 2>"$home/err" &
   pid=$!
   some_done() { [ "$(grep -c '/40 added' "$home/err")" -ge 2 ]; }
