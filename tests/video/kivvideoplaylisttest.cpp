@@ -9,7 +9,7 @@
 
 #include <velorin/velorin.h>
 
-#include "support/temphome.h"
+#include "videocataloguetest.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,13 +25,12 @@ QByteArray bmp(int w, int h, QColor colour)
     return bytes;
 }
 
-class PlaylistTest : public TempHomeTest
+class PlaylistTest : public VideoCatalogueTest
 {
 protected:
     void SetUp() override
     {
-        TempHomeTest::SetUp();
-        getDatabaseService()->Initialize(false);
+        VideoCatalogueTest::SetUp();
         videos = std::make_unique<KivVideoFiles>();
         for (int id = 1; id <= 5; ++id) {
             KivVideoFile v;
@@ -41,11 +40,6 @@ protected:
             v.dbInfo.thumbnail = bmp(300, 200, QColor::fromHsv(id * 60, 255, 255));
             videos->addPhotoFile(&v);
         }
-    }
-    void TearDown() override
-    {
-        getDatabaseService()->UnInitialize();
-        TempHomeTest::TearDown();
     }
     std::unique_ptr<KivVideoPlaylist> playlist(std::initializer_list<int> ids, const QString& guid = {})
     {
