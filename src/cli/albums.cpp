@@ -48,10 +48,7 @@ int createAlbum(KivPhotoAlbums* albums, const QString& name, const QStringList& 
     album.dbInfo.name = name;
     album.dbInfo.albumGUID = QUuid::createUuid().toString();
     album.dbInfo.createTime = album.dbInfo.modifyTime = QDateTime::currentDateTime();
-    for (KivPhotoFile* photo : photos) {
-        if (indexInGroup(&album, photo) < 0)
-            album.getKivPhotoFilesSort()->addPhotoFile(-1, photo);
-    }
+    addNewMembers(&album, photos);
     if (!albums->addPhotoAlbumToDB(&album)) {
         fail("albums", QStringLiteral("album not created: ") + catalogueFailure());
         return 1;
@@ -68,24 +65,12 @@ int changeMembers(KivPhotoAlbums* albums, const QString& action, const QString& 
     QList<KivPhotoFile*> photos;
     if (!resolveFiles("albums", getVelorin()->getKivPhotoFiles(), paths, "not in the catalogue", &photos))
         return 1;
-    KivPhotoFilesSort* view = album->getKivPhotoFilesSort();
     if (action == QLatin1String("add")) {
-        for (KivPhotoFile* photo : photos) {
-            if (indexInGroup(album, photo) < 0)
-                view->addPhotoFile(-1, photo);
-        }
+        addNewMembers(album, photos);
     } else {
-        for (KivPhotoFile* photo : photos) {
-            if (indexInGroup(album, photo) < 0) {
-                fail("albums", QStringLiteral("not in album '%1': %2").arg(key, photo->dbInfo.fullPath));
-                return 1;
-            }
-        }
-        for (KivPhotoFile* photo : photos) {
-            const int index = indexInGroup(album, photo);
-            if (index >= 0)
-                view->deletePhotoFileByIndex(index);
-        }
+        if (!allMembers("albums", "album", album, key, photos))
+            return 1;
+        removeMembers(album, photos);
     }
     album->dbInfo.modifyTime = QDateTime::currentDateTime();
     // The album's own write reports its result (the collection's reports

@@ -94,6 +94,41 @@ int indexInGroup(Group* group, const Member* member)
     return -1;
 }
 
+// Each of `files` not yet in the group added at its end, in order.
+template <class Group, class File>
+void addNewMembers(Group* group, const QList<File*>& files)
+{
+    for (File* file : files) {
+        if (indexInGroup(group, file) < 0)
+            group->getKivPhotoFilesSort()->addPhotoFile(-1, file);
+    }
+}
+
+// Whether all of `files` are in the group; else false after naming the
+// first one that is not.
+template <class Group, class File>
+bool allMembers(const char* command, const char* noun, Group* group, const QString& key, const QList<File*>& files)
+{
+    for (const File* file : files) {
+        if (indexInGroup(group, file) < 0) {
+            fail(command, QStringLiteral("not in %1 '%2': %3").arg(QLatin1String(noun), key, file->dbInfo.fullPath));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each of `files` that is in the group taken out of it.
+template <class Group, class File>
+void removeMembers(Group* group, const QList<File*>& files)
+{
+    for (const File* file : files) {
+        const int index = indexInGroup(group, file);
+        if (index >= 0)
+            group->getKivPhotoFilesSort()->deletePhotoFileByIndex(index);
+    }
+}
+
 // trash, restore or delete of a named group: a group already in the trash
 // is not trashed again, one in the library not restored; `run` does the
 // action and says whether it worked.

@@ -64,10 +64,7 @@ int createPlaylist(KivVideoPlaylists* playlists, const QString& name, const QStr
     KivVideoPlaylist playlist(files);
     playlist.dbInfo.name = name;
     playlist.dbInfo.modifyTime = QDateTime::currentDateTime();
-    for (KivVideoFile* video : std::as_const(videos)) {
-        if (indexInGroup(&playlist, video) < 0)
-            playlist.getKivPhotoFilesSort()->addPhotoFile(-1, video);
-    }
+    addNewMembers(&playlist, videos);
     if (!playlists->addPhotoAlbumToDB(&playlist)) {
         fail("playlists", QStringLiteral("playlist not created: ") + catalogueFailure());
         return 1;
@@ -111,34 +108,23 @@ int changeMembers(KivVideoPlaylists* playlists, const QString& action, const QSt
     if (!resolveFiles("playlists", getVelorin()->getKivVideoFiles(), move ? args.mid(0, 1) : args,
                       "not in the catalogue", &videos))
         return 1;
-    KivVideoFilesSort* view = playlist->getKivPhotoFilesSort();
     if (action == QLatin1String("add")) {
-        for (KivVideoFile* video : std::as_const(videos)) {
-            if (indexInGroup(playlist, video) < 0)
-                view->addPhotoFile(-1, video);
-        }
+        addNewMembers(playlist, videos);
         return saveMembers(playlists, playlist);
     }
-    for (KivVideoFile* video : std::as_const(videos)) {
-        if (indexInGroup(playlist, video) < 0) {
-            fail("playlists", QStringLiteral("not in playlist '%1': %2").arg(key, video->dbInfo.fullPath));
-            return 1;
-        }
-    }
+    if (!allMembers("playlists", "playlist", playlist, key, videos))
+        return 1;
     if (move) {
         // The target counts in the list as it stands, the moved entry
         // included: one further on when it moves down.
+        KivVideoFilesSort* view = playlist->getKivPhotoFilesSort();
         const int from = indexInGroup(playlist, videos.first());
         const int to = std::min(position, playlist->getPhotoFilesCount()) - 1;
         for (int i = 0; i < view->videoFilesCount(); ++i)
             view->getKivViewVideoFile(i)->setSelected(i == from);
         view->moveSelectedPhotoFilesToIndex(to > from ? to + 1 : to);
-        return saveMembers(playlists, playlist);
-    }
-    for (KivVideoFile* video : std::as_const(videos)) {
-        const int index = indexInGroup(playlist, video);
-        if (index >= 0)
-            view->deletePhotoFileByIndex(index);
+    } else {
+        removeMembers(playlist, videos);
     }
     return saveMembers(playlists, playlist);
 }
