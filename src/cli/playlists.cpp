@@ -36,7 +36,7 @@ int listPlaylists(KivVideoPlaylists* playlists)
 {
     return listGroups(groupsOf<KivVideoPlaylist>(playlists), [](QTextStream& out, KivVideoPlaylist* p) {
         out << printable(p->dbInfo.name) << '\t' << p->getPhotoFilesCount() << '\t'
-            << secondsClock((p->getDuration() + 500) / 1000) << '\t' << printable(p->dbInfo.albumGUID) << '\n';
+            << millisecondsClock(p->getDuration()) << '\t' << printable(p->dbInfo.albumGUID) << '\n';
     });
 }
 
@@ -49,7 +49,7 @@ int showPlaylist(KivVideoPlaylists* playlists, const QString& key)
     QTextStream out(stdout);
     for (int i = 0; i < playlist->getPhotoFilesCount(); ++i) {
         const DBVideoInfo& video = playlist->getPhotoFile(i)->dbInfo;
-        out << i + 1 << '\t' << secondsClock((qint64(video.duration) + 500) / 1000) << '\t'
+        out << i + 1 << '\t' << millisecondsClock(video.duration) << '\t'
             << printable(video.fullPath) << '\n';
     }
     return 0;

@@ -120,4 +120,9 @@ QString secondsClock(qint64 seconds)
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString millisecondsClock(qint64 milliseconds)
+{
+    return secondsClock((milliseconds + 500) / 1000);
+}
+
 } // namespace velorin::cli

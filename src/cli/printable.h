@@ -35,5 +35,7 @@ QByteArray argumentBytes(const QString& argument);
 
 // A span of seconds as m:ss, or h:mm:ss from an hour on.
 QString secondsClock(qint64 seconds);
+// The same for milliseconds, rounded to the nearest second.
+QString millisecondsClock(qint64 milliseconds);
 
 } // namespace velorin::cli

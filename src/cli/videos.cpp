@@ -17,7 +17,7 @@ namespace {
 // Milliseconds as m:ss or h:mm:ss; "-" when unknown.
 QString duration(int milliseconds)
 {
-    return milliseconds > 0 ? secondsClock((milliseconds + 500) / 1000) : QStringLiteral("-");
+    return milliseconds > 0 ? millisecondsClock(milliseconds) : QStringLiteral("-");
 }
 
 QString resolution(const DBVideoInfo& v)
