@@ -42,7 +42,7 @@ int FrameGrabber::open()
         return CLIPVANE_E_DECODE;
     m_codec->pkt_timebase = stream->time_base;
     // A bitstream may claim a larger picture than its container did.
-    m_codec->max_pixels = int64_t(1) << 28;
+    m_codec->max_pixels = kMaxPixels;
     m_codec->thread_count = kDecoderThreads;
     const int opened = avcodec_open2(m_codec.get(), decoder, nullptr);
     return opened < 0 ? m_source.failure(opened, CLIPVANE_E_DECODE) : CLIPVANE_OK;

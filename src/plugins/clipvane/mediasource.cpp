@@ -13,10 +13,10 @@ namespace clipvane {
 
 namespace {
 
-// A stream claiming more than this is refused before anything is allocated
-// for it: no camera records it, and a decoder would try to allocate it.
+// A stream claiming more than this (or kMaxPixels) is refused before
+// anything is allocated for it: no camera records it, and a decoder would
+// try to allocate it.
 constexpr int kMaxSide = 16384;
-constexpr int64_t kMaxPixels = int64_t(1) << 28;
 
 // How much of the stream the fallback probe may read to find the facts the
 // container's header left out.

@@ -16,6 +16,10 @@
 
 namespace clipvane {
 
+// The most pixels a picture may have: a stream claiming more is refused,
+// and a decoder finding more in the bitstream stops.
+constexpr int64_t kMaxPixels = int64_t(1) << 28;
+
 struct MediaFacts {
     int width = 0;       // as shown: swapped for a quarter turn
     int height = 0;
