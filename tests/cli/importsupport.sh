@@ -9,6 +9,7 @@ trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; chmod -R u+rwx "$home"; rm -r
 export HOME=$home XDG_DATA_HOME=$home/data
 catalogue=$XDG_DATA_HOME/Brennart/Quillon/KivPhoto
 db=$catalogue/ImageInfo.db
+videodb=$XDG_DATA_HOME/Brennart/Quillon/KivVideo/VideoInfo.db
 
 # run CMD...: runs it with its output in $home/out and $home/err, the exit
 # status in $status. fails STATUS TEXT CMD...: so, and the command must end

@@ -6,7 +6,6 @@ set -euo pipefail
 tool=$1
 . "$(dirname "$0")/importsupport.sh"
 velorin() { "$tool" "$@"; }
-videodb=$XDG_DATA_HOME/Brennart/Quillon/KivVideo/VideoInfo.db
 vids=$home/vids
 mkdir -p "$vids"
 velorin init --video >/dev/null

@@ -8,7 +8,6 @@ set -euo pipefail
 tool=$1
 clips=$2
 . "$(dirname "$0")/importsupport.sh"
-videos=$XDG_DATA_HOME/Brennart/Quillon/KivVideo/VideoInfo.db
 
 mix=$home/mix
 mkdir -p "$mix/sub"
@@ -24,7 +23,7 @@ grep -qx "added 5, updated 0, unchanged 0, failed 1" "$home/out"
 grep -qx "failed $mix/broken.mp4: the video could not be read: saved without thumbnail" "$home/out"
 grep -qx "velorin import: 6/6 .*" "$home/err"
 test "$(rows)" = 2
-test "$(sqlite3 "$videos" 'SELECT count(*) FROM VideoInfo WHERE length(thumbnail) > 0')" = 3
+test "$(sqlite3 "$videodb" 'SELECT count(*) FROM VideoInfo WHERE length(thumbnail) > 0')" = 3
 
 run "$tool" videos
 test "$status" = 0
