@@ -1,5 +1,6 @@
 #include "qodib.h"
 
+#include "bmpheader_p.h"
 #include "videoreader_p.h"
 #include "zellibhelper.h"
 
@@ -13,17 +14,10 @@ namespace velorin::imaging {
 
 namespace {
 
-constexpr qsizetype DibHeaderBytes = 40;
 // No frame or thumbnail comes near these: an 8K frame is 7680 x 4320 and
 // 100 MB at 24 bits. A header claiming more is corrupt or hostile.
 constexpr int MaxDibSide = 32768;
 constexpr qsizetype MaxDibImageBytes = qsizetype(1) << 28;
-
-// Bytes of one row of a 24-bit bitmap `width` pixels wide, padded to four.
-qsizetype rowBytes24(int width)
-{
-    return (qsizetype(width) * 24 + 31) / 32 * 4;
-}
 
 } // namespace
 
@@ -48,7 +42,7 @@ std::optional<PackedDibLayout> packedDibLayout(const uchar* header)
     layout.width = width;
     layout.height = height;
     layout.bitCount = bitCount;
-    layout.stride = (qsizetype(width) * bitCount + 31) / 32 * 4;
+    layout.stride = bmpRowBytes(width, bitCount);
     const qsizetype rows = layout.stride * height;
     layout.imageBytes = sizeImage == 0 ? rows : qsizetype(sizeImage);
     if (layout.imageBytes < rows || layout.imageBytes > MaxDibImageBytes)
@@ -92,17 +86,12 @@ QByteArray dibOfImage(const QImage& image)
     const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
     const int width = bgr.width();
     const int height = bgr.height();
-    const qsizetype stride = rowBytes24(width);
+    const qsizetype stride = bmpRowBytes(width);
     if (bgr.isNull() || width > MaxDibSide || height > MaxDibSide || stride * height > MaxDibImageBytes)
         return {};
     QByteArray dib(DibHeaderBytes + stride * height, '\0');
     auto* p = reinterpret_cast<uchar*>(dib.data());
-    qToLittleEndian<quint32>(DibHeaderBytes, p);
-    qToLittleEndian<qint32>(width, p + 4);
-    qToLittleEndian<qint32>(height, p + 8);
-    qToLittleEndian<quint16>(1, p + 12);
-    qToLittleEndian<quint16>(24, p + 14);
-    qToLittleEndian<quint32>(quint32(stride * height), p + 20);
+    writeDibHeader24(p, width, height, stride * height);
     for (int y = 0; y < height; ++y)
         std::memcpy(p + DibHeaderBytes + (height - 1 - y) * stride, bgr.constScanLine(y), size_t(width) * 3);
     return dib;
@@ -132,7 +121,7 @@ QByteArray QoDibResampleHQ(const QByteArray& dib, int width, int height)
         return {};
     // A result too large to hand out is refused before it is scaled, which
     // would cost seconds and gigabytes for nothing.
-    if (velorin::imaging::rowBytes24(width) * height > velorin::imaging::MaxDibImageBytes)
+    if (velorin::imaging::bmpRowBytes(width) * height > velorin::imaging::MaxDibImageBytes)
         return {};
     try {
         const QImage source = velorin::imaging::imageOfDib(dib);
@@ -155,8 +144,8 @@ QByteArray QoOpenFileThumbnail(const QString& path, int width, int height, int f
     // behind a 14-byte file header.
     const QByteArray bmp = ZellibHelper().GetThumbnailUseZelLib(reinterpret_cast<const unsigned short*>(path.utf16()),
                                                                 width, height, nullptr, nullptr, true, 0);
-    constexpr qsizetype FileHeaderBytes = 14;
-    if (bmp.size() <= FileHeaderBytes)
+    using velorin::imaging::BmpFileHeaderBytes;
+    if (bmp.size() <= BmpFileHeaderBytes)
         return {};
-    return bmp.mid(FileHeaderBytes);
+    return bmp.mid(BmpFileHeaderBytes);
 }

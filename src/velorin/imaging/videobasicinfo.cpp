@@ -1,5 +1,6 @@
 #include "videobasicinfo.h"
 
+#include "bmpheader_p.h"
 #include "videoreader_p.h"
 
 #include <plugins/clipvane/clipvane.h>
@@ -34,15 +35,21 @@ struct PluginUse
     PluginUse& operator=(const PluginUse&) = delete;
 };
 
-// A copy of the bitmap the plug-in returned. Its size is what its header
-// says: the plug-in allocates exactly the header and the rows.
-QByteArray copyOfPluginBitmap(const void* image)
+// The BMP file of the packed bitmap at `dib` laid out as `layout` says, in
+// one copy; empty when it has a colour table, which is not carried over:
+// the rows must follow the header. Throws std::bad_alloc.
+QByteArray bmpOfPackedDib(const uchar* dib, const velorin::imaging::PackedDibLayout& layout)
 {
-    const auto* header = static_cast<const uchar*>(image);
-    const auto layout = velorin::imaging::packedDibLayout(header);
-    if (!layout)
+    using namespace velorin::imaging;
+    if (layout.pixelOffset != DibHeaderBytes)
         return {};
-    return QByteArray(reinterpret_cast<const char*>(header), layout->totalBytes);
+    QByteArray bmp(BmpFileHeaderBytes + layout.totalBytes, '\0');
+    auto* p = reinterpret_cast<uchar*>(bmp.data());
+    writeBmpFileHeader(p, bmp.size());
+    std::memcpy(p + BmpFileHeaderBytes, dib, size_t(layout.totalBytes));
+    // A header that left the image size at zero gets the real one.
+    qToLittleEndian<quint32>(quint32(layout.imageBytes), p + BmpFileHeaderBytes + 20);
+    return bmp;
 }
 
 } // namespace
@@ -78,8 +85,13 @@ int VideoBasicInfo::ReadFileWithThumbnail(QString path, int width, int height, c
                                   &status, cancelWord(cancel));
         qCDebug(lcVideo, "1 ReadFileWithThumbnail fnMIGetMediaObjectBasicInfo2 End");
         if (image) {
+            // The plug-in allocates exactly the header and the rows, so the
+            // header's sizes are the bitmap's; it is copied once, straight
+            // into the BMP file.
+            const auto* dib = static_cast<const uchar*>(image);
             try {
-                thumbnail = velorin::bmpFromPackedDib(copyOfPluginBitmap(image));
+                if (const auto layout = velorin::imaging::packedDibLayout(dib))
+                    thumbnail = bmpOfPackedDib(dib, *layout);
             } catch (const std::bad_alloc&) {
                 thumbnail.clear();
             }
@@ -107,21 +119,10 @@ namespace velorin {
 QByteArray bmpFromPackedDib(const QByteArray& dib)
 {
     const auto layout = imaging::packedDibLayout(dib);
-    // The colour table is not carried over: the rows must follow the header.
-    if (!layout || layout->pixelOffset != 40)
+    if (!layout)
         return {};
-    constexpr qsizetype FileHeaderBytes = 14;
-    const qsizetype infoBytes = layout->totalBytes;
     try {
-        QByteArray bmp(FileHeaderBytes + infoBytes, '\0');
-        auto* p = reinterpret_cast<uchar*>(bmp.data());
-        qToLittleEndian<quint16>(0x4D42, p); // "BM"
-        qToLittleEndian<quint32>(quint32(FileHeaderBytes + infoBytes), p + 2);
-        qToLittleEndian<quint32>(quint32(FileHeaderBytes + 40), p + 10);
-        std::memcpy(p + FileHeaderBytes, dib.constData(), size_t(infoBytes));
-        // A header that left the image size at zero gets the real one.
-        qToLittleEndian<quint32>(quint32(layout->imageBytes), p + FileHeaderBytes + 20);
-        return bmp;
+        return bmpOfPackedDib(reinterpret_cast<const uchar*>(dib.constData()), *layout);
     } catch (const std::bad_alloc&) {
         return {};
     }

@@ -1,5 +1,6 @@
 #include "zellibhelper.h"
 
+#include "bmpheader_p.h"
 #include "exifpropertywriter.h"
 
 #include <QString>
@@ -18,7 +19,7 @@ using PubImage::ZelRect;
 
 namespace {
 
-constexpr int BmpHeaderBytes = 54;
+constexpr qsizetype BmpHeaderBytes = velorin::imaging::BmpFileHeaderBytes + velorin::imaging::DibHeaderBytes;
 const QString PaintLayerName = QStringLiteral("MyPaintBrushLayer");
 
 QString pathText(const unsigned short* path)
@@ -37,21 +38,6 @@ struct PictureRef
     ZelPicture* take() { return std::exchange(picture, nullptr); }
 };
 
-qsizetype bmpStride(int width)
-{
-    return (qsizetype(width) * 24 + 31) / 32 * 4;
-}
-
-void put16(uchar* at, quint16 v)
-{
-    qToLittleEndian(v, at);
-}
-
-void put32(uchar* at, quint32 v)
-{
-    qToLittleEndian(v, at);
-}
-
 // The BMP file of a picture: the two headers, then the rows. With bottomUp
 // the picture's last row is stored first (as BMP wants); otherwise the rows
 // follow in the picture's own order.
@@ -65,7 +51,7 @@ QByteArray bmpFile(const ZelPicture* picture, int* outWidth, int* outHeight, boo
         *outHeight = height;
     if (width <= 0 || height <= 0)
         return {};
-    const qsizetype stride = bmpStride(width);
+    const qsizetype stride = velorin::imaging::bmpRowBytes(width);
     const qint64 imageSize = qint64(stride) * height;
     if (imageSize > std::numeric_limits<qint32>::max() - BmpHeaderBytes)
         return {};
@@ -76,15 +62,8 @@ QByteArray bmpFile(const ZelPicture* picture, int* outWidth, int* outHeight, boo
         return {};
     }
     auto* p = reinterpret_cast<uchar*>(blob.data());
-    put16(p + 0, 0x4D42);
-    put32(p + 2, quint32(BmpHeaderBytes + imageSize));
-    put32(p + 10, BmpHeaderBytes);
-    put32(p + 14, 40);
-    put32(p + 18, quint32(width));
-    put32(p + 22, quint32(height));
-    put16(p + 26, 1);
-    put16(p + 28, 24);
-    put32(p + 34, quint32(imageSize));
+    velorin::imaging::writeBmpFileHeader(p, BmpHeaderBytes + imageSize);
+    velorin::imaging::writeDibHeader24(p + velorin::imaging::BmpFileHeaderBytes, width, height, imageSize);
     uchar* rows = p + BmpHeaderBytes;
     ZelPixelTransfer transfer;
     transfer.firstRow = bottomUp ? rows + (height - 1) * stride : rows;
@@ -322,7 +301,7 @@ ZelPicture* ZellibHelper::DibDataToPicture(unsigned char* dib)
     if (width < 1 || height <= 0 || (bitCount != 24 && bitCount != 32) || coloursUsed > 256)
         return nullptr;
     const uchar* pixels = dib + 40 + (bitCount != 24 ? qsizetype(coloursUsed) * 4 : 0);
-    const qsizetype stride = (qsizetype(width) * bitCount + 31) / 32 * 4;
+    const qsizetype stride = velorin::imaging::bmpRowBytes(width, bitCount);
 
     ZelLayer* layer = ZelLayer::create({0, 0, width, height}, bitCount);
     if (!layer)
