@@ -21,8 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString clip(const QString& name) { return QStringLiteral(VELORIN_VIDEO_MEDIA_DIR "/") + name; }
-
 QSize fitted(int w, int h)
 {
     QSize size;
@@ -67,7 +65,7 @@ TEST(VideoReader, UseCountUnloadsExactlyOnceAndNeverGoesBelowZero)
     VideoLibInit();
     EXPECT_TRUE(VideoLibIsLoaded());
     // A read holds its own use and gives it back.
-    EXPECT_EQ(VideoBasicInfo().ReadFileWithThumbnail(clip(u"one-frame.mp4"_s), 64, 64), 0);
+    EXPECT_EQ(VideoBasicInfo().ReadFileWithThumbnail(videoClip(u"one-frame.mp4"_s), 64, 64), 0);
     VideoLibUninit();
     EXPECT_FALSE(VideoLibIsLoaded());
 }
@@ -77,8 +75,8 @@ TEST(VideoReader, FactsAgreeWithFfprobeAndThePerformerIsRead)
     for (const QString& name : {u"performer.mp4"_s, u"performer.mkv"_s, u"anamorphic.mkv"_s, u"rotated-90.mp4"_s}) {
         SCOPED_TRACE(name.toStdString());
         VideoBasicInfo info;
-        ASSERT_EQ(info.ReadFileWithThumbnail(clip(name), 256, 256), 0);
-        const QStringList p = probe(clip(name)); // width, height, aspect, counter-clockwise turn
+        ASSERT_EQ(info.ReadFileWithThumbnail(videoClip(name), 256, 256), 0);
+        const QStringList p = probe(videoClip(name)); // width, height, aspect, counter-clockwise turn
         ASSERT_GE(p.size(), 3);
         const int turn = (360 - p.value(3, u"0"_s).toInt()) % 360;
         const bool sideways = turn % 180 != 0;
@@ -95,7 +93,7 @@ TEST(VideoReader, FactsAgreeWithFfprobeAndThePerformerIsRead)
         EXPECT_EQ(frame.size(), fitted(info.aspectRatioX, info.aspectRatioY));
     }
     VideoBasicInfo audio;
-    EXPECT_EQ(audio.ReadFileWithThumbnail(clip(u"audio-only.m4a"_s), 256, 256), VideoReadFailed);
+    EXPECT_EQ(audio.ReadFileWithThumbnail(videoClip(u"audio-only.m4a"_s), 256, 256), VideoReadFailed);
     EXPECT_TRUE(audio.thumbnail.isEmpty());
     EXPECT_NEAR(audio.duration, 2000, 30);
 }
@@ -106,11 +104,11 @@ TEST(VideoReader, HttpPathsReachThePluginUnchanged)
 {
     QString url = u"http://127.0.0.1:%1/performer.mp4"_s;
     EXPECT_EQ(vCheckAndAdjustURLFile(url), 1);
-    QString local = clip(u"performer.mp4"_s);
+    QString local = videoClip(u"performer.mp4"_s);
     EXPECT_EQ(vCheckAndAdjustURLFile(local), 0);
     QProcess server;
     server.start(u"python3"_s, {u"-u"_s, u"-m"_s, u"http.server"_s, u"0"_s, u"--bind"_s, u"127.0.0.1"_s,
-                                u"--directory"_s, clip({})});
+                                u"--directory"_s, videoClip({})});
     ASSERT_TRUE(server.waitForReadyRead(10000));
     const QString port = QRegularExpression(u"port (\\d+)"_s).match(QString::fromUtf8(server.readAll())).captured(1);
     ASSERT_FALSE(port.isEmpty());
@@ -131,8 +129,8 @@ TEST(VideoReader, TwoThreadsReadAtOnceAndASetCancelFlagEndsTheRead)
 {
     VideoBasicInfo first, second;
     int results[2] = {1, 1};
-    std::thread a([&] { results[0] = first.ReadFileWithThumbnail(clip(u"phone-1080p.mp4"_s), 256, 256); });
-    std::thread b([&] { results[1] = second.ReadFileWithThumbnail(clip(u"phone-1080p.mp4"_s), 256, 256); });
+    std::thread a([&] { results[0] = first.ReadFileWithThumbnail(videoClip(u"phone-1080p.mp4"_s), 256, 256); });
+    std::thread b([&] { results[1] = second.ReadFileWithThumbnail(videoClip(u"phone-1080p.mp4"_s), 256, 256); });
     a.join();
     b.join();
     EXPECT_EQ(results[0], 0);
@@ -142,7 +140,7 @@ TEST(VideoReader, TwoThreadsReadAtOnceAndASetCancelFlagEndsTheRead)
 
     const std::atomic<int> cancel{1};
     VideoBasicInfo canceled;
-    EXPECT_EQ(canceled.ReadFileWithThumbnail(clip(u"performer.mp4"_s), 256, 256, &cancel), VideoReadFailed);
+    EXPECT_EQ(canceled.ReadFileWithThumbnail(videoClip(u"performer.mp4"_s), 256, 256, &cancel), VideoReadFailed);
     EXPECT_TRUE(canceled.thumbnail.isEmpty());
     EXPECT_TRUE(canceled.artist.isEmpty());
 }
@@ -167,7 +165,7 @@ TEST(PackedBitmaps, RealBitmapsSurviveEveryCall)
     const QImage rgb32 = shown.convertToFormat(QImage::Format_RGB32).mirrored();
     wide.append(reinterpret_cast<const char*>(rgb32.constBits()), rgb32.sizeInBytes());
     EXPECT_EQ(QoDibResampleHQ(wide, shown.width(), shown.height()), dib);
-    EXPECT_TRUE(QoOpenFileThumbnail(clip(u"performer.mp4"_s), 32, 32, 0).isEmpty());
+    EXPECT_TRUE(QoOpenFileThumbnail(videoClip(u"performer.mp4"_s), 32, 32, 0).isEmpty());
 }
 
 TEST(PackedBitmaps, HostileHeadersGiveNothing)

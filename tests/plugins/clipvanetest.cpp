@@ -33,8 +33,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-QString videoMedia(const QString& name) { return QStringLiteral(VELORIN_VIDEO_MEDIA_DIR "/") + name; }
-
 QString realClip(const QString& name)
 {
     return media(QStringLiteral("usr/share/gocode/src/github.com/gabriel-vasile/mimetype/testdata/") + name);
@@ -143,10 +141,10 @@ std::vector<int> probe(const QString& path)
 const QStringList kGoodClips = {
     realClip("mp4.mp4"), realClip("mov.mov"), realClip("webm.webm"), realClip("ogg.ogv"), realClip("3gp.3gp"),
     realClip("flv.flv"), realClip("asf.asf"), realClip("rmvb.rmvb"), realClip("mkv.mkv"),
-    videoMedia("rotated-90.mp4"), videoMedia("rotated-180.mp4"), videoMedia("rotated-270.mp4"),
-    videoMedia("anamorphic.mp4"), videoMedia("anamorphic.mkv"), videoMedia("performer.mp4"),
-    videoMedia("performer.mkv"), videoMedia("black-start.mp4"), videoMedia("uhd.mp4"),
-    videoMedia("one-frame.mp4"), videoMedia("phone-1080p.mp4")};
+    videoClip("rotated-90.mp4"), videoClip("rotated-180.mp4"), videoClip("rotated-270.mp4"),
+    videoClip("anamorphic.mp4"), videoClip("anamorphic.mkv"), videoClip("performer.mp4"),
+    videoClip("performer.mkv"), videoClip("black-start.mp4"), videoClip("uhd.mp4"),
+    videoClip("one-frame.mp4"), videoClip("phone-1080p.mp4")};
 
 TEST_F(ClipvaneTest, FactsAgreeWithFfprobeAndTheFrameFitsTheBoxAtTheShownAspect)
 {
@@ -173,7 +171,7 @@ TEST_F(ClipvaneTest, FactsAgreeWithFfprobeAndTheFrameFitsTheBoxAtTheShownAspect)
 TEST_F(ClipvaneTest, FramesAreUprightAndSkipADarkOpening)
 {
     for (const int angle : {90, 180, 270}) {
-        const Reading r = read(videoMedia(QStringLiteral("rotated-%1.mp4").arg(angle)), 128);
+        const Reading r = read(videoClip(QStringLiteral("rotated-%1.mp4").arg(angle)), 128);
         ASSERT_EQ(r.result, CLIPVANE_OK) << angle;
         EXPECT_EQ(r.image.size(), angle == 180 ? QSize(128, 96) : QSize(96, 128)) << angle;
         const int half = r.image.height() / 2;
@@ -181,7 +179,7 @@ TEST_F(ClipvaneTest, FramesAreUprightAndSkipADarkOpening)
         EXPECT_LT(meanGray(r.image, QRect(0, half, r.image.width(), half)), 25) << angle;
         EXPECT_EQ(r.record[CLIPVANE_WORD_ROTATION], angle);
     }
-    const Reading opening = read(videoMedia("black-start.mp4"), 128);
+    const Reading opening = read(videoClip("black-start.mp4"), 128);
     ASSERT_EQ(opening.result, CLIPVANE_OK);
     EXPECT_GT(meanGray(opening.image), 60);
 }
@@ -192,9 +190,9 @@ TEST_F(ClipvaneTest, HostileInputFailsQuicklyWithItsCode)
     const QString fifo = dir.filePath("pipe.mp4");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const std::vector<std::pair<QString, int>> cases = {
-        {videoMedia("bad/empty.mp4"), CLIPVANE_E_OPEN},    {videoMedia("bad/moov-cut.mp4"), CLIPVANE_E_OPEN},
-        {videoMedia("bad/random.mp4"), CLIPVANE_E_OPEN},   {videoMedia("bad/huge.mkv"), CLIPVANE_E_TOO_LARGE},
-        {videoMedia("audio-only.m4a"), CLIPVANE_E_NO_VIDEO}, {videoMedia("audio-only.mp4"), CLIPVANE_E_NO_VIDEO},
+        {videoClip("bad/empty.mp4"), CLIPVANE_E_OPEN},    {videoClip("bad/moov-cut.mp4"), CLIPVANE_E_OPEN},
+        {videoClip("bad/random.mp4"), CLIPVANE_E_OPEN},   {videoClip("bad/huge.mkv"), CLIPVANE_E_TOO_LARGE},
+        {videoClip("audio-only.m4a"), CLIPVANE_E_NO_VIDEO}, {videoClip("audio-only.mp4"), CLIPVANE_E_NO_VIDEO},
         {fifo, CLIPVANE_E_OPEN}, {dir.path(), CLIPVANE_E_OPEN}, {"/dev/zero", CLIPVANE_E_OPEN},
         {dir.filePath("missing.mp4"), CLIPVANE_E_OPEN}, {"file://otherhost/x.mp4", CLIPVANE_E_OPEN}};
     for (const auto& [path, code] : cases) {
@@ -204,12 +202,12 @@ TEST_F(ClipvaneTest, HostileInputFailsQuicklyWithItsCode)
         EXPECT_TRUE(r.image.isNull()) << path.toStdString();
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << path.toStdString();
     }
-    EXPECT_EQ(read(videoMedia("audio-only.m4a")).record[CLIPVANE_WORD_DURATION], 2000);
+    EXPECT_EQ(read(videoClip("audio-only.m4a")).record[CLIPVANE_WORD_DURATION], 2000);
     // Cut in half behind its index: the facts are whole, the first half decodes.
-    EXPECT_EQ(read(videoMedia("bad/half-faststart.mp4"), 64).result, CLIPVANE_OK);
+    EXPECT_EQ(read(videoClip("bad/half-faststart.mp4"), 64).result, CLIPVANE_OK);
 
     int32_t record[7] = {27}, result = 0;
-    EXPECT_EQ(m_read(u16(videoMedia("one-frame.mp4")), record, 0, 0, &result, nullptr), nullptr);
+    EXPECT_EQ(m_read(u16(videoClip("one-frame.mp4")), record, 0, 0, &result, nullptr), nullptr);
     EXPECT_EQ(result, CLIPVANE_E_ARGUMENT);
     record[0] = CLIPVANE_RECORD_SIZE;
     m_read(nullptr, record, 0, 0, &result, nullptr);
@@ -220,7 +218,7 @@ TEST_F(ClipvaneTest, NamesAsFileUrlsAndInAnyScript)
 {
     QTemporaryDir dir;
     const QString named = dir.filePath(QStringLiteral("Sommer 100% Ærø 夏.mp4"));
-    ASSERT_TRUE(QFile::copy(videoMedia("rotated-90.mp4"), named));
+    ASSERT_TRUE(QFile::copy(videoClip("rotated-90.mp4"), named));
     const Reading plain = read(named, 64);
     EXPECT_EQ(plain.result, CLIPVANE_OK);
     const QString url = "file://" + QString::fromLatin1(QUrl::toPercentEncoding(named, "/"));
@@ -232,7 +230,7 @@ TEST_F(ClipvaneTest, NamesAsFileUrlsAndInAnyScript)
 
 TEST_F(ClipvaneTest, ServedClipsReadAsFilesStalledServersEndInTimeCancelEndsAtOnce)
 {
-    const QString clip = videoMedia("performer.mkv");
+    const QString clip = videoClip("performer.mkv");
     QFile file(clip);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     LoopbackServer serving(LoopbackServer::Mode::Serving, file.readAll());

@@ -14,6 +14,12 @@ inline QString media(const QString& relative)
     return QStringLiteral(VELORIN_MEDIA_DIR "/") + relative;
 }
 
+// A clip that scripts/make-video-media.sh made for the video tests.
+inline QString videoClip(const QString& name)
+{
+    return QStringLiteral(VELORIN_VIDEO_MEDIA_DIR "/") + name;
+}
+
 inline QString goexif(const QString& name)
 {
     return media(QStringLiteral("usr/share/gocode/src/github.com/rwcarlsen/goexif/exif/") + name);

@@ -10,6 +10,7 @@
 
 #include <velorin/velorin.h>
 
+#include "support/media.h"
 #include "support/photofixtures.h"
 #include "support/loopbackserver.h"
 #include "videocataloguetest.h"
@@ -17,8 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString clip(const QString& name) { return QStringLiteral(VELORIN_VIDEO_MEDIA_DIR "/") + name; }
 
 class VideoServiceTest : public VideoCatalogueTest
 {
@@ -39,7 +38,7 @@ TEST_F(VideoServiceTest, ServiceFillsInFactsAndThumbnails)
                      [&](int, KivVideoFile*) { ++reported; }, Qt::DirectConnection);
     for (const char* name : {"performer.mp4", "rotated-90.mp4", "bad/random.mp4"}) {
         DBVideoInfo v;
-        v.fullPath = clip(QLatin1String(name));
+        v.fullPath = videoClip(QLatin1String(name));
         ASSERT_TRUE(files.addPhotoFileToDB(v));
     }
     for (int i = 0; i < 3000 && reported < 3; ++i)
@@ -47,13 +46,13 @@ TEST_F(VideoServiceTest, ServiceFillsInFactsAndThumbnails)
     ASSERT_EQ(reported, 3);
     files.infoService()->Stop();
 
-    const QVariantList performer = row(clip(u"performer.mp4"_s));
+    const QVariantList performer = row(videoClip(u"performer.mp4"_s));
     EXPECT_EQ(performer.mid(0, 4), (QVariantList{320, 240, 3000, u"Jane Doe"_s}));
     const QImage thumb = QImage::fromData(performer.value(4).toByteArray(), "BMP");
     EXPECT_EQ(thumb.size(), QSize(256, 192));
-    EXPECT_EQ(QImage::fromData(row(clip(u"rotated-90.mp4"_s)).value(4).toByteArray(), "BMP").size(), QSize(192, 256))
+    EXPECT_EQ(QImage::fromData(row(videoClip(u"rotated-90.mp4"_s)).value(4).toByteArray(), "BMP").size(), QSize(192, 256))
         << "shown upright";
-    EXPECT_TRUE(row(clip(u"bad/random.mp4"_s)).value(4).toByteArray().isEmpty());
+    EXPECT_TRUE(row(videoClip(u"bad/random.mp4"_s)).value(4).toByteArray().isEmpty());
     for (int i = 0; i < files.photoFilesCount(); ++i)
         EXPECT_TRUE(files.getPhotoFile(i)->bInfoReady) << "the unreadable one is done too";
     EXPECT_FALSE(files.getPhotoFile(0)->getPixmapSmall().isNull());
@@ -81,7 +80,7 @@ TEST_F(VideoServiceTest, StopCancelsAReadThatNeverEnds)
 // made meanwhile stay.
 TEST_F(VideoServiceTest, AVideoChangedWhileItIsReadKeepsTheChange)
 {
-    QFile source(clip(u"performer.mp4"_s));
+    QFile source(videoClip(u"performer.mp4"_s));
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
     LoopbackServer server(LoopbackServer::Mode::Delayed, source.readAll());
     KivVideoFiles files;
@@ -105,7 +104,7 @@ TEST_F(VideoServiceTest, AVideoChangedWhileItIsReadKeepsTheChange)
 TEST_F(VideoServiceTest, ImportFitsTheCallersFrameAndReadsTheRest)
 {
     const QString copy = root() + u"/movie.mp4"_s;
-    ASSERT_TRUE(QFile::copy(clip(u"performer.mp4"_s), copy));
+    ASSERT_TRUE(QFile::copy(videoClip(u"performer.mp4"_s), copy));
     AddFileToVideoLibrary import;
     MyAddVideoInfo info{640, 480, 0, 0, 12345, quadrantBmp(640, 480).mid(14)};
     import.Start(copy, &info);
@@ -117,7 +116,7 @@ TEST_F(VideoServiceTest, ImportFitsTheCallersFrameAndReadsTheRest)
 
     // Without a frame the file is read; a current row is then left alone.
     const QString other = root() + u"/other.mkv"_s;
-    ASSERT_TRUE(QFile::copy(clip(u"anamorphic.mkv"_s), other));
+    ASSERT_TRUE(QFile::copy(videoClip(u"anamorphic.mkv"_s), other));
     for (const auto outcome : {AddFileToVideoLibrary::Added, AddFileToVideoLibrary::Unchanged}) {
         import.Start(other, nullptr);
         import.wait();
@@ -127,7 +126,7 @@ TEST_F(VideoServiceTest, ImportFitsTheCallersFrameAndReadsTheRest)
     EXPECT_EQ(stored.value(2).toInt(), 2000);
     EXPECT_FALSE(stored.value(4).toByteArray().isEmpty());
 
-    import.Start(clip(u"bad/moov-cut.mp4"_s), nullptr);
+    import.Start(videoClip(u"bad/moov-cut.mp4"_s), nullptr);
     import.wait();
     EXPECT_EQ(import.outcome(), AddFileToVideoLibrary::Failed);
     EXPECT_FALSE(import.failureReason().isEmpty());
