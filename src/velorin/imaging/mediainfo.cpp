@@ -21,16 +21,36 @@ namespace {
 
 using Char = wchar_t;
 
-// The entry points the performer read uses.
 struct MediaInfoCalls
 {
     void* (*New)() = nullptr;
+    void* (*ListNew)() = nullptr;
     void (*Delete)(void*) = nullptr;
+    void (*ListDelete)(void*) = nullptr;
     size_t (*Open)(void*, const Char*) = nullptr;
+    size_t (*ListOpen)(void*, const Char*, int options) = nullptr;
+    size_t (*OpenBufferInit)(void*, unsigned long long fileSize, unsigned long long fileOffset) = nullptr;
+    size_t (*OpenBufferContinue)(void*, unsigned char* buffer, size_t size) = nullptr;
+    unsigned long long (*OpenBufferContinueGoToGet)(void*) = nullptr;
+    size_t (*OpenBufferFinalize)(void*) = nullptr;
     void (*Close)(void*) = nullptr;
+    void (*ListClose)(void*, size_t file) = nullptr;
+    const Char* (*Inform)(void*, size_t reserved) = nullptr;
+    const Char* (*ListInform)(void*, size_t file, size_t reserved) = nullptr;
+    const Char* (*GetI)(void*, int streamKind, size_t stream, size_t parameter, int infoKind) = nullptr;
+    const Char* (*ListGetI)(void*, size_t file, int streamKind, size_t stream, size_t parameter,
+                            int infoKind) = nullptr;
     const Char* (*Get)(void*, int streamKind, size_t stream, const Char* parameter, int infoKind,
                        int searchKind) = nullptr;
+    const Char* (*ListGet)(void*, size_t file, int streamKind, size_t stream, const Char* parameter, int infoKind,
+                           int searchKind) = nullptr;
     const Char* (*Option)(void*, const Char* option, const Char* value) = nullptr;
+    const Char* (*ListOption)(void*, const Char* option, const Char* value) = nullptr;
+    size_t (*StateGet)(void*) = nullptr;
+    size_t (*ListStateGet)(void*) = nullptr;
+    size_t (*CountGet)(void*, int streamKind, size_t stream) = nullptr;
+    size_t (*ListCountGet)(void*, size_t file, int streamKind, size_t stream) = nullptr;
+    size_t (*ListCountGetFiles)(void*) = nullptr;
 };
 
 constexpr int StreamGeneral = 0;
@@ -57,9 +77,26 @@ const MediaInfoCalls* mediaInfo()
             return;
         }
         MediaInfoCalls& c = calls;
-        usable = resolve(module, "MediaInfo_New", c.New) & resolve(module, "MediaInfo_Delete", c.Delete)
-                 & resolve(module, "MediaInfo_Open", c.Open) & resolve(module, "MediaInfo_Close", c.Close)
-                 & resolve(module, "MediaInfo_Get", c.Get) & resolve(module, "MediaInfo_Option", c.Option);
+        usable = resolve(module, "MediaInfo_New", c.New) & resolve(module, "MediaInfoList_New", c.ListNew)
+                 & resolve(module, "MediaInfo_Delete", c.Delete)
+                 & resolve(module, "MediaInfoList_Delete", c.ListDelete)
+                 & resolve(module, "MediaInfo_Open", c.Open) & resolve(module, "MediaInfoList_Open", c.ListOpen)
+                 & resolve(module, "MediaInfo_Open_Buffer_Init", c.OpenBufferInit)
+                 & resolve(module, "MediaInfo_Open_Buffer_Continue", c.OpenBufferContinue)
+                 & resolve(module, "MediaInfo_Open_Buffer_Continue_GoTo_Get", c.OpenBufferContinueGoToGet)
+                 & resolve(module, "MediaInfo_Open_Buffer_Finalize", c.OpenBufferFinalize)
+                 & resolve(module, "MediaInfo_Close", c.Close) & resolve(module, "MediaInfoList_Close", c.ListClose)
+                 & resolve(module, "MediaInfo_Inform", c.Inform)
+                 & resolve(module, "MediaInfoList_Inform", c.ListInform)
+                 & resolve(module, "MediaInfo_GetI", c.GetI) & resolve(module, "MediaInfoList_GetI", c.ListGetI)
+                 & resolve(module, "MediaInfo_Get", c.Get) & resolve(module, "MediaInfoList_Get", c.ListGet)
+                 & resolve(module, "MediaInfo_Option", c.Option)
+                 & resolve(module, "MediaInfoList_Option", c.ListOption)
+                 & resolve(module, "MediaInfo_State_Get", c.StateGet)
+                 & resolve(module, "MediaInfoList_State_Get", c.ListStateGet)
+                 & resolve(module, "MediaInfo_Count_Get", c.CountGet)
+                 & resolve(module, "MediaInfoList_Count_Get", c.ListCountGet)
+                 & resolve(module, "MediaInfoList_Count_Get_Files", c.ListCountGetFiles);
         if (!usable)
             qCWarning(lcVideo, "libmediainfo.so.0 lacks an entry point; performers are not read");
     });
